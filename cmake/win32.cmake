@@ -1,0 +1,32 @@
+# The 32-bit Windows build: modules, stand-ins and the tests that run under Wine.
+set(WIN32_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+set(WIN32_TEST_DIR ${CMAKE_BINARY_DIR}/tests)
+
+add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600)
+# No mingw runtime DLL travels with the modules.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+# A DLL whose exports are exactly the plain names of its .def file.
+function(add_def_module target def_file)
+    set_target_properties(${target} PROPERTIES
+        PREFIX ""
+        RUNTIME_OUTPUT_DIRECTORY ${ARGN}
+        ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+    target_sources(${target} PRIVATE ${def_file})
+    target_link_options(${target} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
+endfunction()
+
+include_directories(${CMAKE_SOURCE_DIR}/contracts)
+
+add_subdirectory(outside/themekit)
+add_subdirectory(audiolink)
+add_subdirectory(foldertree)
+add_subdirectory(helpview)
+
+enable_testing()
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_subdirectory(tests/win32)

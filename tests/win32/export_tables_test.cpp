@@ -1,0 +1,110 @@
+// Each built module exports exactly the plain names of its .def file: no
+// stdcall "@N" decorations, no duplicates, nothing the .def does not list.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "pe_exports.h"
+
+namespace {
+
+std::string BinFolder()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    folder.resize(folder.find_last_of("\\/") + 1);
+    return folder + "..\\bin\\";
+}
+
+std::vector<uint8_t> ReadFile(const std::string &name)
+{
+    std::ifstream in(name, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// The names after EXPORTS, without ordinals, aliases or comments.
+std::vector<std::string> DefNames(const std::string &defFile)
+{
+    std::ifstream in(defFile);
+    std::vector<std::string> names;
+    bool inExports = false;
+    for (std::string line; std::getline(in, line);) {
+        line = line.substr(0, line.find(';'));
+        std::istringstream words(line);
+        std::string first;
+        if (!(words >> first))
+            continue;
+        if (first == "EXPORTS") {
+            inExports = true;
+            continue;
+        }
+        if (first == "LIBRARY" || first == "NAME") {
+            inExports = false;
+            continue;
+        }
+        if (inExports)
+            names.push_back(first.substr(0, first.find_first_of("=@")));
+    }
+    return names;
+}
+
+void ExpectExactly(const std::string &module, const std::vector<std::string> &wanted)
+{
+    std::vector<uint8_t> bytes = ReadFile(BinFolder() + module);
+    ASSERT_FALSE(bytes.empty()) << "cannot read " << BinFolder() + module;
+    pe::ExportTable table = pe::ReadExports(bytes);
+    ASSERT_TRUE(table.ok) << module << ": " << table.error;
+
+    std::multiset<std::string> got(table.names.begin(), table.names.end());
+    std::set<std::string> unique(table.names.begin(), table.names.end());
+    EXPECT_EQ(got.size(), unique.size()) << module << " exports a name twice";
+    for (const std::string &name : table.names)
+        EXPECT_EQ(name.find('@'), std::string::npos) << module << " exports the decorated name " << name;
+
+    std::set<std::string> expected(wanted.begin(), wanted.end());
+    std::vector<std::string> missing, extra;
+    std::set_difference(expected.begin(), expected.end(), unique.begin(), unique.end(), std::back_inserter(missing));
+    std::set_difference(unique.begin(), unique.end(), expected.begin(), expected.end(), std::back_inserter(extra));
+    for (const std::string &name : missing)
+        ADD_FAILURE() << module << " does not export " << name;
+    for (const std::string &name : extra)
+        ADD_FAILURE() << module << " exports " << name << ", which its .def does not list";
+    // Nothing exported by ordinal only.
+    EXPECT_EQ(table.functionCount, table.names.size()) << module;
+}
+
+const char *SourceDir = TARN_SOURCE_DIR;
+
+} // namespace
+
+TEST(ExportTables, ModulesExportExactlyTheirDefNames)
+{
+    ExpectExactly("audiolink.dll", DefNames(std::string(SourceDir) + "/audiolink/audiolink.def"));
+    ExpectExactly("foldertree.dll", DefNames(std::string(SourceDir) + "/foldertree/foldertree.def"));
+    ExpectExactly("helpview.exe", DefNames(std::string(SourceDir) + "/helpview/helpview.def"));
+}
+
+TEST(ExportTables, SkinLibraryExportsItsWholeContract)
+{
+    const std::vector<std::string> contract = {
+        "THINITENGINE", "THWINDOWSTYLE", "THREGISTERCLASS", "THSETMAXSIZE", "THHOLDER", "THXMINI",
+        "THYMINI", "THGETMESSAGE", "THDIALOGMESSAGE", "THEVENT", "THMACTE", "THBUT3D",
+        "THBUTTONTIP", "THTABSTOP", "THSETSYSTOOLTIP", "THSETSYSBUTTONTIP", "THSETCTLTEXT",
+        "THGETCTLTEXT", "THGETCHECK", "THGETTRACKPOS", "THSETTRACKPOS", "THDEFAULTFONT",
+        "THCAPTIONFONT", "THMARLETT", "THDELETEOBJECT", "THGETTEXTEXTENT", "THBUTTONMARGIN",
+        "THGETSYSCOLOR", "THTILEBLT", "THCTLBACK", "THMSGBOX", "THFOPEN", "THFGET", "THFGETAT",
+        "THFPUT", "THFLOF", "THFCLOSE", "THKILLFILE", "THMAKEDIR", "THREADSTR", "THEXENAME",
+        "THSPLITN", "THGETTEMPPATH", "THEXIST", "THWINERR", "THDSKLIST"};
+    std::vector<std::string> def = DefNames(std::string(SourceDir) + "/outside/themekit/themekit.def");
+    EXPECT_EQ(std::set<std::string>(def.begin(), def.end()), std::set<std::string>(contract.begin(), contract.end()));
+    ExpectExactly("themekit.dll", contract);
+}
