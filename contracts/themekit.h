@@ -136,7 +136,9 @@ int __stdcall THBUTTONTIP(HWND parent, HWND button, const char *text);
 /* Adds WS_TABSTOP to the control. */
 int __stdcall THTABSTOP(HWND control);
 /* Tooltip text of the caption buttons of skinned windows; enable 0 turns
-   these tooltips off. */
+   these tooltips off. The text is the close button's tip, or the tips of
+   close, maximise and minimise separated by "|"; a window's own text
+   (THSETSYSBUTTONTIP) wins over the module-wide one. */
 int __stdcall THSETSYSTOOLTIP(const char *text, int enable);
 int __stdcall THSETSYSBUTTONTIP(HWND window, const char *text);
 /* Window text; a skinned window's caption is redrawn. */
@@ -146,7 +148,8 @@ BSTR __stdcall THGETCTLTEXT(HWND window);
 int __stdcall THGETCHECK(HWND control);
 /* Track bar position scaled to 0..100. THGETTRACKPOS stores it through
    position and returns it; -1 (nothing stored) when control is not a track
-   bar. */
+   bar. THSETTRACKPOS clamps position to 0..100 and returns the position the
+   track bar then holds, on the same scale, or -1. */
 int __stdcall THGETTRACKPOS(HWND control, int *position);
 int __stdcall THSETTRACKPOS(HWND control, int position);
 

@@ -1,0 +1,52 @@
+# Import libraries for modules linked with --kill-at. ld names the exports of
+# such a module in its import library without the stdcall "@N", so a caller,
+# whose compiler asks for Name@N, cannot link against it. After the module is
+# built, this rewrites its import library with dlltool: each plain name of the
+# .def file gets the decoration that the module's own symbol carries, and
+# imports by the plain name.
+#
+#   include(${CMAKE_SOURCE_DIR}/cmake/stdcall_import_library.cmake)
+#   add_stdcall_import_library(target def_file)
+if(CMAKE_SCRIPT_MODE_FILE)
+    file(STRINGS ${DEF} lines)
+    execute_process(COMMAND ${NM} ${MODULE} OUTPUT_VARIABLE symbols RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "cannot read the symbols of ${MODULE}")
+    endif()
+    get_filename_component(module_name ${MODULE} NAME)
+    set(decorated "LIBRARY ${module_name}\nEXPORTS\n")
+    set(in_exports OFF)
+    foreach(line IN LISTS lines)
+        string(REGEX REPLACE ";.*" "" line "${line}")
+        string(STRIP "${line}" line)
+        if(line STREQUAL "EXPORTS")
+            set(in_exports ON)
+        elseif(line MATCHES "^(LIBRARY|NAME)")
+            set(in_exports OFF)
+        elseif(in_exports AND line MATCHES "^([A-Za-z_][A-Za-z0-9_]*)")
+            set(name ${CMAKE_MATCH_1})
+            if(symbols MATCHES " T _${name}@([0-9]+)\n")
+                string(APPEND decorated "    ${name}@${CMAKE_MATCH_1}\n")
+            else()
+                string(APPEND decorated "    ${name}\n")
+            endif()
+        endif()
+    endforeach()
+    file(WRITE ${WORK}/${module_name}.stdcall.def "${decorated}")
+    execute_process(COMMAND ${DLLTOOL} --kill-at --def ${WORK}/${module_name}.stdcall.def
+                            --dllname ${module_name} --output-lib ${IMPLIB}
+                    RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "dlltool could not write ${IMPLIB}")
+    endif()
+    return()
+endif()
+
+function(add_stdcall_import_library target def_file)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DDLLTOOL=${CMAKE_DLLTOOL}
+                -DMODULE=$<TARGET_FILE:${target}> -DDEF=${def_file}
+                -DIMPLIB=$<TARGET_LINKER_FILE:${target}> -DWORK=${CMAKE_CURRENT_BINARY_DIR}
+                -P ${CMAKE_SOURCE_DIR}/cmake/stdcall_import_library.cmake
+        VERBATIM)
+endfunction()
