@@ -1,16 +1,139 @@
-// The library's entry point. Binding the audio library at attach time and the
-// exports that forward to it are added here as they are built.
-#include <windows.h>
+// Attaching and detaching the library, loading the audio library and its
+// add-ons by version, and the frame's own exports.
+#include "audiolink.h"
+
+#include "bass_binding.h"
+#include "byte_strings.h"
+#include "media_state.h"
+#include "pointer_text.h"
+#include "stream_saving.h"
+#include "version_text.h"
+
+#include <cstring>
+
+namespace audiolink {
 
 namespace {
-HINSTANCE LibraryInstance = nullptr;
+
+// Loads a module into its slot. A slot that held the module from an earlier
+// load gives up that reference afterwards: the new handle is the same
+// module, and loading twice must not keep it in memory past BASSUNLOAD.
+void LoadInto(HMODULE &slot, const char *fileName)
+{
+    HMODULE previous = slot;
+    slot = LoadLibraryA(fileName);
+    if (previous)
+        FreeLibrary(previous);
 }
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+void Release(HMODULE &slot)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
+    if (slot) {
+        FreeLibrary(slot);
+        slot = nullptr;
+    }
+}
+
+void LoadAudioLibrary()
+{
+    LoadInto(ModuleTable.BassModule, BASS_MODULE_NAME);
+    if (ModuleTable.BassModule) {
+        LoadInto(ModuleTable.WmaModule, BASSWMA_MODULE_NAME);
+        if (auto getVersion = bass::Find<bass::entry::BASS_GetVersion>())
+            BassVersionText = VersionText(getVersion());
+        AddOnSet addOns = AddOnsForVersion(VersionNumber(BassVersionText));
+        if (addOns.encoderAndCd) {
+            LoadInto(ModuleTable.EncModule, BASSENC_MODULE_NAME);
+            LoadInto(ModuleTable.CdModule, BASSCD_MODULE_NAME);
+        }
+        if (addOns.visualisation)
+            LoadInto(ModuleTable.VisModule, BASSVIS_MODULE_NAME);
+    }
+    RotateStep = DefaultRotateStep;
+}
+
+void UnloadAudioLibrary()
+{
+    if (!ModuleTable.BassModule)
+        return;
+    BASSFREE();
+    // Freeing output ends every download; a copy still open would stay
+    // locked and unfinished.
+    DisarmDownload();
+    Release(ModuleTable.BassModule);
+    Release(ModuleTable.WmaModule);
+    Release(ModuleTable.EncModule);
+    Release(ModuleTable.CdModule);
+    Release(ModuleTable.VisModule);
+}
+
+bool IsAvailable()
+{
+    return ModuleTable.BassModule && VersionNumber(BassVersionText) >= LowestUsableVersion;
+}
+
+} // namespace
+
+} // namespace audiolink
+
+using namespace audiolink;
+
+extern "C" {
+
+BOOL __stdcall DLLMAIN(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
         LibraryInstance = instance;
-        DisableThreadLibraryCalls(instance);
+        BASSLOAD();
+        break;
+    case DLL_PROCESS_DETACH:
+        BASSUNLOAD();
+        break;
+    default:
+        break;
     }
     return TRUE;
 }
+
+// The C runtime's entry point calls this once the runtime is set up.
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    // When the process ends (reserved non-null) its other threads are gone
+    // and modules may already be detached: calling into the audio library
+    // then could hang or crash, and the system reclaims everything anyway.
+    if (reason == DLL_PROCESS_DETACH && reserved)
+        return TRUE;
+    return DLLMAIN(instance, reason, reserved);
+}
+
+void __stdcall BASSLOAD(void)
+{
+    Shielded(LoadAudioLibrary);
+}
+
+void __stdcall BASSUNLOAD(void)
+{
+    Shielded(UnloadAudioLibrary);
+}
+
+int __stdcall BASSAVAILABLE(void)
+{
+    return IsAvailable() ? -1 : 0;
+}
+
+BSTR __stdcall BASSGETVERSION(void)
+{
+    return NewByteString(ModuleTable.BassModule ? std::string_view(BassVersionText) : std::string_view());
+}
+
+BSTR __stdcall BASSSTRINGFROMPTR(const char *address)
+{
+    std::string_view text = LeadingText(address, PathBufferSize - 1);
+    // The caller may hand over PathBuffer itself.
+    memmove(PathBuffer, text.data(), text.size());
+    PathBuffer[text.size()] = '\0';
+    return NewByteString(TrimBlanks(std::string_view(PathBuffer, text.size())));
+}
+
+} // extern "C"

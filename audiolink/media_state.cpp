@@ -1,0 +1,15 @@
+#include "media_state.h"
+
+namespace audiolink {
+
+Modules ModuleTable;
+std::string BassVersionText;
+HINSTANCE LibraryInstance = nullptr;
+char PathBuffer[PathBufferSize] = {};
+int PendingKind = NoMedia;
+std::string PendingPath;
+DWORD CurrentChannel = 0;
+int CurrentMediaType = NoMedia;
+std::atomic<float> RotateStep{0.0f};
+
+} // namespace audiolink

@@ -1,0 +1,64 @@
+// The module-wide state of the audio bridge: the audio library's modules,
+// its version, the scratch buffer and the current piece of media. Everything
+// is zero or empty when the library is loaded, and is touched only on the
+// application's thread, except RotateStep, which the mixing thread reads.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+namespace audiolink {
+
+// The handles of "BASS.DLL" and its add-ons; 0 = not loaded.
+struct Modules {
+    HMODULE BassModule = nullptr;
+    HMODULE WmaModule = nullptr;
+    HMODULE EncModule = nullptr;
+    HMODULE CdModule = nullptr;
+    HMODULE VisModule = nullptr;
+};
+extern Modules ModuleTable;
+
+// "major.minor" in decimal, as BASSLOAD read it from the library; empty
+// before. Kept when a later load finds no version entry point.
+extern std::string BassVersionText;
+
+extern HINSTANCE LibraryInstance;
+
+// Shared scratch buffer for zero-terminated text: at most 259 characters and
+// the terminator.
+constexpr size_t PathBufferSize = 260;
+extern char PathBuffer[PathBufferSize];
+
+enum MediaKind : int {
+    NoMedia = 0,
+    MusicModuleKind = 1,
+    StreamKind = 3,     // file or network stream
+    CdTrackKind = 4,
+    WindowsMediaKind = 5, // file or network
+};
+
+// What BASSOPEN decided, and the name it was given (a local file's short
+// form).
+extern int PendingKind;
+extern std::string PendingPath;
+// The channel BASSPLAY created last; 0 = none. Channel arguments of 0 mean
+// this one.
+extern DWORD CurrentChannel;
+// The kind BASSPLAY last started; never reset.
+extern int CurrentMediaType;
+
+// Phase advance per sample frame of the rotate effect. Written by BASSLOAD
+// on the application's thread, read by the DSP procedure on the mixing
+// thread, which may be running when the application loads again.
+extern std::atomic<float> RotateStep;
+constexpr float DefaultRotateStep = 0.00002f;
+
+// A channel argument with 0 meaning the current channel.
+inline DWORD ChannelOrCurrent(DWORD channel)
+{
+    return channel ? channel : CurrentChannel;
+}
+
+} // namespace audiolink

@@ -1,0 +1,268 @@
+// One source for every double of the family: each built module exports the
+// entry points its .def file lists, all recorded and answered alike.
+//
+// An exported entry point is a jump to a stub made from the contract's
+// pointer type, so the stub takes exactly the argument words the caller
+// pushed and, being stdcall, removes them. Every stub returns 64 bits in
+// EDX:EAX: a caller of a 32-bit or void entry point reads EAX or nothing.
+//
+// Nothing here uses the C++ runtime's containers, allocation or exceptions
+// (see double_memory.h): memory comes from the process heap.
+#include "bass.h"
+#include "double_memory.h"
+
+#include <type_traits>
+
+namespace bassdouble {
+
+namespace {
+
+using namespace memory;
+
+#define DOUBLE_ENTRY_ENUM(name) name,
+enum class Entry {
+    BASS_ENTRY_POINTS(DOUBLE_ENTRY_ENUM) BASSWMA_ENTRY_POINTS(DOUBLE_ENTRY_ENUM)
+        BASSENC_ENTRY_POINTS(DOUBLE_ENTRY_ENUM) BASSCD_ENTRY_POINTS(DOUBLE_ENTRY_ENUM)
+            BASSVIS_ENTRY_POINTS(DOUBLE_ENTRY_ENUM)
+};
+#undef DOUBLE_ENTRY_ENUM
+
+#define DOUBLE_ENTRY_NAME(name) #name,
+const char *const EntryNames[] = {
+    BASS_ENTRY_POINTS(DOUBLE_ENTRY_NAME) BASSWMA_ENTRY_POINTS(DOUBLE_ENTRY_NAME)
+        BASSENC_ENTRY_POINTS(DOUBLE_ENTRY_NAME) BASSCD_ENTRY_POINTS(DOUBLE_ENTRY_NAME)
+            BASSVIS_ENTRY_POINTS(DOUBLE_ENTRY_NAME)};
+#undef DOUBLE_ENTRY_NAME
+
+constexpr DWORD DefaultVersion = 2; // 2.0: major in the low word
+
+char ModuleName[16] = "?";
+
+// What the library under test handed over, for the control functions.
+// Written and read on the test's thread only.
+struct {
+    BASS_DownloadProc proc = nullptr;
+    DWORD user = 0;
+} Download;
+
+struct {
+    BASS_DspProc proc = nullptr;
+    DWORD handle = 0, channel = 0, user = 0;
+} Dsp;
+
+ULONGLONG Answer(Entry entry, const DWORD *args, DWORD count, const char *const *texts,
+                 const bool *isText)
+{
+    const char *name = EntryNames[int(entry)];
+    Record(ModuleName, name, args, count, texts, isText);
+    ULONGLONG result = 0;
+    if (!ScriptedResult(name, &result) && entry == Entry::BASS_GetVersion)
+        result = DefaultVersion;
+    switch (entry) {
+    case Entry::BASS_StreamCreateURL: // (url, offset, flags, proc, user)
+        Download.proc = reinterpret_cast<BASS_DownloadProc>(args[3]);
+        Download.user = args[4];
+        break;
+    case Entry::BASS_ChannelSetDSP: // (channel, proc, user, priority)
+        Dsp.proc = reinterpret_cast<BASS_DspProc>(args[1]);
+        Dsp.channel = args[0];
+        Dsp.user = args[2];
+        Dsp.handle = DWORD(result);
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+template <typename T> DWORD Word(T value)
+{
+    static_assert(sizeof(T) == sizeof(DWORD), "every argument is one 32-bit word");
+    DWORD word = 0;
+    CopyMemory(&word, &value, sizeof word);
+    return word;
+}
+
+template <typename T> const char *TextOf(T)
+{
+    return nullptr;
+}
+const char *TextOf(const char *text)
+{
+    return text;
+}
+
+template <typename T> constexpr bool IsText = std::is_same_v<T, const char *>;
+
+template <typename Pointer> struct Stub;
+template <typename R, typename... A> struct Stub<R(__stdcall *)(A...)> {
+    template <Entry E> static ULONGLONG __stdcall Enter(A... args)
+    {
+        const DWORD words[] = {Word(args)..., 0};
+        const char *const texts[] = {TextOf(args)..., nullptr};
+        const bool isText[] = {IsText<A>..., false};
+        return Answer(E, words, DWORD(sizeof...(A)), texts, isText);
+    }
+};
+
+// The control functions' threads hold a reference to the double, so that
+// it stays loaded until they are done.
+HMODULE ReferenceToSelf()
+{
+    HMODULE self = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<const char *>(&ReferenceToSelf), &self);
+    return self;
+}
+
+// A job and what it carries, in one block of the process heap.
+void *NewJob(size_t size)
+{
+    return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size);
+}
+
+void FreeJob(void *job)
+{
+    HeapFree(GetProcessHeap(), 0, job);
+}
+
+struct DownloadJob {
+    BASS_DownloadProc proc;
+    DWORD user;
+    BOOL end;
+    DWORD count;
+    HMODULE self;
+    // count block lengths, then the blocks' bytes one after another
+};
+
+DWORD *BlockLengths(DownloadJob *job)
+{
+    return reinterpret_cast<DWORD *>(job + 1);
+}
+
+DWORD WINAPI RunDownload(void *parameter)
+{
+    auto *job = static_cast<DownloadJob *>(parameter);
+    const DWORD *lengths = BlockLengths(job);
+    const char *block = reinterpret_cast<const char *>(lengths + job->count);
+    for (DWORD n = 0; n < job->count; ++n) {
+        job->proc(block, lengths[n], job->user);
+        block += lengths[n];
+    }
+    if (job->end)
+        job->proc(nullptr, 0, job->user);
+    HMODULE self = job->self;
+    FreeJob(job);
+    FreeLibraryAndExitThread(self, 0);
+}
+
+struct DspJob {
+    BASS_DspProc proc;
+    DWORD handle, channel, user;
+    void *buffer;
+    DWORD length;
+    HMODULE self;
+};
+
+DWORD WINAPI RunDspJob(void *parameter)
+{
+    auto *job = static_cast<DspJob *>(parameter);
+    job->proc(job->handle, job->channel, job->buffer, job->length, job->user);
+    HMODULE self = job->self;
+    FreeJob(job);
+    FreeLibraryAndExitThread(self, 0);
+}
+
+template <typename Job> HANDLE StartJob(LPTHREAD_START_ROUTINE routine, Job *job)
+{
+    job->self = ReferenceToSelf();
+    HANDLE thread = CreateThread(nullptr, 0, routine, job, 0, nullptr);
+    if (!thread) {
+        if (job->self)
+            FreeLibrary(job->self);
+        FreeJob(job);
+    }
+    return thread;
+}
+
+} // namespace
+
+} // namespace bassdouble
+
+using namespace bassdouble;
+
+// The exported entry points: a jump through a pointer to the stub.
+#define DOUBLE_EXPORT(name)                                                                \
+    extern "C" {                                                                           \
+    extern const void *const name##_target;                                                \
+    __attribute__((naked)) void name() { asm("jmp *_" #name "_target"); }                  \
+    const void *const name##_target =                                                      \
+        reinterpret_cast<const void *>(&Stub<name##_t>::Enter<Entry::name>);               \
+    }
+BASS_ENTRY_POINTS(DOUBLE_EXPORT)
+BASSWMA_ENTRY_POINTS(DOUBLE_EXPORT)
+BASSENC_ENTRY_POINTS(DOUBLE_EXPORT)
+BASSCD_ENTRY_POINTS(DOUBLE_EXPORT)
+BASSVIS_ENTRY_POINTS(DOUBLE_EXPORT)
+#undef DOUBLE_EXPORT
+
+extern "C" {
+
+HANDLE __stdcall DoubleDeliverDownload(const void *data, const DWORD *lengths, DWORD count, BOOL end)
+{
+    if (!Download.proc || (count && !lengths) || count > 0x100000)
+        return nullptr;
+    size_t total = 0;
+    for (DWORD n = 0; n < count; ++n)
+        total += lengths[n];
+    if (total && !data)
+        return nullptr;
+    auto *job = static_cast<DownloadJob *>(NewJob(sizeof(DownloadJob) + count * sizeof(DWORD) + total));
+    if (!job)
+        return nullptr;
+    job->proc = Download.proc;
+    job->user = Download.user;
+    job->end = end;
+    job->count = count;
+    DWORD *blockLengths = BlockLengths(job);
+    if (count)
+        CopyMemory(blockLengths, lengths, count * sizeof(DWORD));
+    if (total)
+        CopyMemory(blockLengths + count, data, total);
+    return StartJob(RunDownload, job);
+}
+
+HANDLE __stdcall DoubleRunDsp(void *buffer, DWORD length)
+{
+    if (!Dsp.proc)
+        return nullptr;
+    auto *job = static_cast<DspJob *>(NewJob(sizeof(DspJob)));
+    if (!job)
+        return nullptr;
+    *job = DspJob{Dsp.proc, Dsp.handle, Dsp.channel, Dsp.user, buffer, length, nullptr};
+    return StartJob(RunDspJob, job);
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(instance, path, MAX_PATH);
+        const char *base = path;
+        for (const char *at = path; *at; ++at) {
+            if (*at == '\\')
+                base = at + 1;
+        }
+        size_t n = 0;
+        for (; base[n] && n + 1 < sizeof ModuleName; ++n)
+            ModuleName[n] = base[n] >= 'a' && base[n] <= 'z' ? char(base[n] - 'a' + 'A') : base[n];
+        ModuleName[n] = '\0';
+        Record(ModuleName, "(attach)", nullptr, 0, nullptr, nullptr);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        Record(ModuleName, "(detach)", nullptr, 0, nullptr, nullptr);
+        Release();
+    }
+    return TRUE;
+}
+
+} // extern "C"

@@ -1,0 +1,63 @@
+// The scriptable test doubles of "BASS.DLL" and its add-ons, as a test
+// program sees them.
+//
+// Every double records each call of an entry point (module, entry point,
+// the 32-bit argument words in order, the texts of its text arguments, the
+// calling thread) and answers with the result a test scripted for that
+// entry point, 0 when none was; BASS_GetVersion answers 2.0 (0x00000002)
+// unless scripted. Loading and unloading a double is recorded as the calls
+// "(attach)" and "(detach)". The script and the record live in memory
+// shared by every double in the process and by the test program, so they
+// outlive the doubles: a test can script a version before the library under
+// test loads "BASS.DLL", and read the calls after it has unloaded it.
+//
+// The doubles are built into folders of variants under <build>/doubles/
+// ("full": every module with every entry point; "bass-only": "BASS.DLL"
+// alone; "bare": every module without any entry point; "none": empty). A
+// test picks one with SetDllDirectory before the library under test loads.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "bass.h"
+
+namespace bassdouble {
+
+struct CallRecord {
+    std::string module; // "BASS.DLL", "BASSWMA.DLL", ...
+    std::string entry;  // "BASS_ChannelGetDevice", or "(attach)" and "(detach)"
+    std::vector<DWORD> args;
+    std::vector<std::string> texts; // of the zero-terminated text arguments, in order
+    DWORD thread = 0;
+};
+
+// Forgets every recorded call and every scripted result.
+void Reset();
+// Forgets the recorded calls only.
+void ClearCalls();
+// What the entry point returns from now on (a 64-bit result in full; the
+// caller of a 32-bit entry point sees the low word).
+void SetResult(const char *entry, ULONGLONG result);
+// The calls recorded since the last Reset, oldest first.
+std::vector<CallRecord> Calls();
+// Only the calls of this entry point.
+std::vector<CallRecord> CallsOf(const char *entry);
+// Calls beyond the record's capacity are counted here instead.
+DWORD LostCalls();
+
+// The control functions of the loaded "BASS.DLL" double. Each runs the
+// procedure that the library under test handed to the double, on a thread
+// of the double's own, and returns that thread (wait for it, then close
+// it); null when no such procedure was handed over or no double is loaded.
+//
+// The download procedure of the last BASS_StreamCreateURL gets count blocks
+// cut in order from data with the given lengths (zero allowed), then, when
+// end is non-zero, the end-of-download call (block null).
+HANDLE DeliverDownload(const void *data, const DWORD *lengths, DWORD count, BOOL end);
+// The DSP procedure of the last BASS_ChannelSetDSP gets (its DSP handle,
+// its channel, buffer, length, its user value).
+HANDLE RunDsp(void *buffer, DWORD length);
+
+} // namespace bassdouble
