@@ -1,0 +1,29 @@
+// Conversions between the viewer's 8-bit texts and the control's BSTRs and
+// VARIANTs. No code page: characters are widened and narrowed one for one.
+#pragma once
+#include <windows.h>
+
+#include <oleauto.h>
+
+#include <string>
+
+namespace helpview {
+
+// A new BSTR of the bytes before text's terminating zero, each widened to the
+// unit of the same value. The caller frees it. Null text gives an empty BSTR.
+BSTR AnsiToBstr(const char *text);
+
+// Frees what variable holds, stores AnsiToBstr(text) in it and returns it.
+BSTR SetBstrFromAnsi(BSTR &variable, const char *text);
+
+// Writes the low byte of each unit and a zero into target (at most
+// targetSize - 1 bytes). Returns 1 for a null BSTR (target empty), else 0.
+int BstrToAnsi(BSTR value, char *target, size_t targetSize);
+
+// The display text of the VARIANT's value; the VARIANT is left as it is.
+std::string VariantToText(const VARIANT &value);
+
+// Turns value into a missing optional argument (VT_ERROR, DISP_E_PARAMNOTFOUND).
+void SetMissing(VARIANT &value);
+
+} // namespace helpview
