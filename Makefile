@@ -1,10 +1,13 @@
 # Commands: setup, build, test, demo (see README.md).
 JOBS ?= 2
+# The build trees are made by cmake; their directory changes are not news.
+MAKEFLAGS += --no-print-directory
 WIN32_BUILD ?= build/win32
 NATIVE_BUILD ?= build/native
 FUZZ_BUILD ?= build/fuzz
+TSAN_BUILD ?= build/tsan
 
-.PHONY: setup build native fuzz test test-native test-fuzz test-win32 demo clean
+.PHONY: setup build native fuzz tsan test test-native test-fuzz test-tsan test-win32 demo clean
 
 setup:
 	bash tools/setup.sh
@@ -27,6 +30,15 @@ $(FUZZ_BUILD)/CMakeCache.txt:
 fuzz: $(FUZZ_BUILD)/CMakeCache.txt
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
+$(TSAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTARN_SANITIZE=OFF -DTARN_TSAN=ON >/dev/null
+
+tsan: $(TSAN_BUILD)/CMakeCache.txt
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+
+test-tsan: tsan
+	cd $(TSAN_BUILD) && ctest --output-on-failure
+
 test-native: native
 	cd $(NATIVE_BUILD) && ctest --output-on-failure
 
@@ -36,10 +48,18 @@ test-fuzz: fuzz
 test-win32: build
 	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/test-win32 --output-on-failure $(CTEST_ARGS)
 
-test: test-native test-fuzz test-win32
+test: test-native test-tsan test-fuzz test-win32
 
 demo: build
 	bash tools/demo.sh
 
 clean:
 	rm -rf build
+
+# Benchmarks print their figures; they are not tests and `make test` skips them.
+.PHONY: bench
+bench: build
+	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/run-win32 $(WIN32_BUILD)/bench/foldertree_bench.exe
+	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/run-win32 $(WIN32_BUILD)/bench/helpview_bench.exe
+	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/run-win32 $(WIN32_BUILD)/bench/plugins_bench.exe
+	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/run-win32 $(WIN32_BUILD)/bench/rotate_bench.exe

@@ -7,3 +7,26 @@ set(THEMEKIT_PORTABLE_SOURCES
 set(TOOLS_PORTABLE_SOURCES
     ${CMAKE_SOURCE_DIR}/tools/pe_exports.cpp
 )
+set(FOLDERTREE_PORTABLE_SOURCES
+    ${CMAKE_SOURCE_DIR}/foldertree/text_trim.cpp
+    ${CMAKE_SOURCE_DIR}/foldertree/folder_paths.cpp
+    ${CMAKE_SOURCE_DIR}/foldertree/id_list_layout.cpp
+)
+set(HELPVIEW_PORTABLE_SOURCES
+    ${CMAKE_SOURCE_DIR}/helpview/command_line.cpp
+    ${CMAKE_SOURCE_DIR}/helpview/placement_values.cpp
+    ${CMAKE_SOURCE_DIR}/helpview/copydata_command.cpp
+    ${CMAKE_SOURCE_DIR}/helpview/address_rules.cpp
+    ${CMAKE_SOURCE_DIR}/helpview/variant_values.cpp
+)
+set(AUDIOLINK_PORTABLE_SOURCES
+    ${CMAKE_SOURCE_DIR}/audiolink/version_text.cpp
+    ${CMAKE_SOURCE_DIR}/audiolink/error_sentences.cpp
+    ${CMAKE_SOURCE_DIR}/audiolink/pointer_text.cpp
+    ${CMAKE_SOURCE_DIR}/audiolink/saved_stream_names.cpp
+    ${CMAKE_SOURCE_DIR}/audiolink/download_copy.cpp
+    ${CMAKE_SOURCE_DIR}/audiolink/rotate_effect.cpp
+    ${CMAKE_SOURCE_DIR}/audiolink/equalizer_rules.cpp
+    ${CMAKE_SOURCE_DIR}/audiolink/plugin_files.cpp
+    ${CMAKE_SOURCE_DIR}/audiolink/directx_version.cpp
+)

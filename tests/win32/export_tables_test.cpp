@@ -108,3 +108,42 @@ TEST(ExportTables, SkinLibraryExportsItsWholeContract)
     EXPECT_EQ(std::set<std::string>(def.begin(), def.end()), std::set<std::string>(contract.begin(), contract.end()));
     ExpectExactly("themekit.dll", contract);
 }
+
+// The audio bridge's frame, forwarding, error and saving exports; later
+// families add their own names to the .def beside these.
+TEST(ExportTables, AudioBridgeExportsItsFrameErrorAndSavingFamilies)
+{
+    const std::vector<std::string> families = {
+        "DLLMAIN", "BASSLOAD", "BASSUNLOAD", "BASSAVAILABLE", "BASSGETVERSION", "BASSSTRINGFROMPTR",
+        "BASSFREE", "BASSSETCONFIG", "BASS_GETCONFIG", "BASSSETDEVICE", "BASSGETDEVICE", "BASSSTOP",
+        "BASSPAUSE", "BASSSETEAXPARAMETERS", "BASSCHANNELGETDEVICE", "BASSCHANNELGETINFO",
+        "BASSUSECHANNELISACTIVE", "BASSCHANNELISACTIVE", "BASSCHANNELSETSYNC",
+        "BASSCHANNELSLIDEATTRIBUTES", "BASSUSECHANNELGETPOSITION", "BASSCHANNELGETPOSITION",
+        "BASSCHANNELSETPOSITION", "BASSCHANNELGETLEVELEX", "BASSCHANNELGETLEVEL", "BASSCHANNELPAUSE",
+        "BASSCHANNELRESUME", "BASSCHANNELSTOP", "BASSCHANNELGETATTRIBUTES", "BASSCHANNELSETATTRIBUTES",
+        "BASSCHANNELGETDATA", "BASSSTREAMGETLENGTH", "BASSSTREAMFREE", "BASSSTREAMCREATE",
+        "BASSSTREAMCREATEURL", "BASSSTREAMCREATEFILE", "BASSSTREAMCREATEFILEUSER", "BASSERRORGETCODE",
+        "BASSERRORDESCRIPTION", "BASSSTREAMSAVE", "BASSSETDOWNLOADPATH", "BASSGETDOWNLOADPATH",
+        "BASSGETDOWNLOADEDFILE", "BASSGETURLFILENAME", "DOWNLOADPROC"};
+    std::vector<std::string> def = DefNames(std::string(SourceDir) + "/audiolink/audiolink.def");
+    std::set<std::string> listed(def.begin(), def.end());
+    std::vector<uint8_t> bytes = ReadFile(BinFolder() + "audiolink.dll");
+    pe::ExportTable table = pe::ReadExports(bytes);
+    ASSERT_TRUE(table.ok) << table.error;
+    std::set<std::string> exported(table.names.begin(), table.names.end());
+    for (const std::string &name : families) {
+        EXPECT_EQ(listed.count(name), 1u) << "audiolink.def does not list " << name;
+        EXPECT_EQ(exported.count(name), 1u) << "audiolink.dll does not export " << name;
+    }
+}
+
+TEST(ExportTables, ContainerExportsItsWholeContract)
+{
+    const std::vector<std::string> contract = {
+        "JAInitializePBClient", "JACreateControl", "JASetControlResizeStyle", "JASubscribeEvents",
+        "JADeleteControl", "JAGetEventSenderDispatch", "JAReleaseDispatch", "JAGetControlName",
+        "JAGetEventName", "JAGetEventNamedParameterValue"};
+    std::vector<std::string> def = DefNames(std::string(SourceDir) + "/outside/jaocx20/jaocx20.def");
+    EXPECT_EQ(std::set<std::string>(def.begin(), def.end()), std::set<std::string>(contract.begin(), contract.end()));
+    ExpectExactly("jaocx20.dll", contract);
+}
