@@ -1,0 +1,320 @@
+// How long the folder tree takes to expand a folder of 200 and of 2,000
+// sub-folders, in path mode and in namespace mode, beside the floor of each
+// mode: the same platform calls made alone for the same items.
+//
+//   path mode floor:      the listing, then per item SHGetFileInfoA (icon and
+//                         display name) and SHGetFileInfoW (open icon and
+//                         attributes)
+//   namespace mode floor: the enumeration, then per item the absolute list,
+//                         its path, its display name and the same two
+//                         file-information calls on the list
+//
+// The shell call dominates and its cost grows with the size of the folder, so
+// only figures from the same run are compared. The four measurements of a size
+// take turns, round after round, so that other load on the machine falls on
+// all of them alike, and the fastest round of each is kept: as elapsed time
+// and as the CPU time of this thread (which other processes do not inflate).
+// The spread printed for the floors shows how far apart identical rounds lie.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "folder_tree.h"
+
+namespace {
+
+
+
+int RoundsFor(int count)
+{
+    return count <= 200 ? 16 : 2;
+}
+
+// Elapsed time and the CPU time of this thread, in milliseconds.
+struct Clock {
+    double elapsed = 0;
+    double cpu = 0;
+};
+
+// The fastest and the slowest elapsed time of a measurement's rounds.
+struct Spread {
+    double fastest = 1e300;
+    double slowest = 0;
+    void Add(const Clock &round)
+    {
+        fastest = std::min(fastest, round.elapsed);
+        slowest = std::max(slowest, round.elapsed);
+    }
+    double Percent() const { return 100.0 * (slowest - fastest) / fastest; }
+};
+
+double ThreadCpu()
+{
+    FILETIME created, exited, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+    auto value = [](const FILETIME &time) {
+        return double((ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10000.0;
+    };
+    return value(kernel) + value(user);
+}
+
+double Milliseconds()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * double(counter.QuadPart) / double(frequency.QuadPart);
+}
+
+void RemoveTree(const std::string &folder)
+{
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(folder + "\\" + name);
+            else
+                DeleteFileA((folder + "\\" + name).c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+std::string MakeFolderOf(const std::string &base, int count)
+{
+    std::string folder = base + "\\folders_" + std::to_string(count);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        wsprintfA(name, "\\folder %04d", i);
+        CreateDirectoryA((folder + name).c_str(), nullptr);
+    }
+    return folder;
+}
+
+LPITEMIDLIST ParsePath(IShellFolder *desktop, const std::string &path)
+{
+    WCHAR wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    LPITEMIDLIST list = nullptr;
+    desktop->ParseDisplayName(nullptr, nullptr, wide, nullptr, &list, nullptr);
+    return list;
+}
+
+// --- the floors -------------------------------------------------------------------
+
+int PathModeFloor(const std::string &folder)
+{
+    std::vector<std::string> paths;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &found);
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] != '.')
+            paths.push_back(folder + "\\" + found.cFileName + "\\");
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    for (const std::string &path : paths) {
+        SHFILEINFOA closed{};
+        SHGetFileInfoA(path.c_str(), 0, &closed, sizeof closed, SHGFI_SYSICONINDEX | SHGFI_DISPLAYNAME);
+        WCHAR wide[262] = {};
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 261);
+        SHFILEINFOW open{};
+        open.dwAttributes = SFGAO_SHARE | SFGAO_HASSUBFOLDER;
+        SHGetFileInfoW(wide, 0, &open, sizeof open,
+                       SHGFI_SYSICONINDEX | SHGFI_ATTRIBUTES | SHGFI_OPENICON | SHGFI_ATTR_SPECIFIED);
+    }
+    return int(paths.size());
+}
+
+int NamespaceModeFloor(IShellFolder *desktop, LPCITEMIDLIST folderList)
+{
+    IShellFolder *folder = nullptr;
+    desktop->BindToObject(folderList, nullptr, IID_IShellFolder, reinterpret_cast<void **>(&folder));
+    IEnumIDList *items = nullptr;
+    folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, &items);
+    int count = 0;
+    LPITEMIDLIST relative = nullptr;
+    while (items->Next(1, &relative, nullptr) == S_OK) {
+        LPITEMIDLIST absolute = ILCombine(folderList, relative);
+        char path[MAX_PATH] = {};
+        SHGetPathFromIDListA(absolute, path);
+        STRRET name{};
+        if (SUCCEEDED(folder->GetDisplayNameOf(relative, SHGDN_INFOLDER, &name)) && name.uType == STRRET_WSTR)
+            CoTaskMemFree(name.pOleStr);
+        SHFILEINFOA closed{};
+        SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &closed, sizeof closed, SHGFI_SYSICONINDEX | SHGFI_PIDL);
+        SHFILEINFOW open{};
+        open.dwAttributes = SFGAO_SHARE | SFGAO_HASSUBFOLDER;
+        SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute), 0, &open, sizeof open,
+                       SHGFI_SYSICONINDEX | SHGFI_ATTRIBUTES | SHGFI_OPENICON | SHGFI_ATTR_SPECIFIED | SHGFI_PIDL);
+        CoTaskMemFree(absolute);
+        CoTaskMemFree(relative);
+        ++count;
+    }
+    items->Release();
+    folder->Release();
+    return count;
+}
+
+// --- the expansions ---------------------------------------------------------------
+
+struct Bench {
+    HWND host = nullptr;
+    HWND control = nullptr;
+    HWND tree = nullptr;
+    IShellFolder *desktop = nullptr;
+};
+
+size_t ChildCount(HWND tree, HTREEITEM item)
+{
+    size_t count = 0;
+    for (auto child = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item))); child;
+         child = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(child))))
+        ++count;
+    return count;
+}
+
+Clock Timed(const std::function<void()> &work)
+{
+    double start = Milliseconds(), startCpu = ThreadCpu();
+    work();
+    return {Milliseconds() - start, ThreadCpu() - startCpu};
+}
+
+// The folder as the root of a path-mode tree; the timed part is the expansion.
+Clock PathModeExpansion(Bench &bench, const std::string &folder, size_t &shown)
+{
+    HTREEITEM root = foldertree::FillFolderTree(bench.tree, folder.c_str(), -1, 0);
+    Clock clock = Timed([&] { SendMessageA(bench.tree, TVM_EXPAND, TVE_EXPAND, LPARAM(root)); });
+    shown = ChildCount(bench.tree, root);
+    foldertree::ClearFolderTree(bench.tree);
+    return clock;
+}
+
+// The folder as an item of the desktop's namespace tree, as the tree holds it
+// after the user has opened the levels above it.
+Clock NamespaceModeExpansion(Bench &bench, LPCITEMIDLIST folderList, size_t &shown)
+{
+    HTREEITEM root = foldertree::FillFolderTree(bench.tree, "", CSIDL_DESKTOP, 0);
+    foldertree::FolderItem copy{};
+    copy.AbsPidl = ILClone(folderList);
+    copy.RelPidl = ILClone(ILFindLastID(folderList));
+    lstrcpynA(copy.Name, "bench", sizeof copy.Name);
+    HTREEITEM item = foldertree::InsertFolderItem(bench.tree, root, copy.Name, copy);
+    Clock clock = Timed([&] { SendMessageA(bench.tree, TVM_EXPAND, TVE_EXPAND, LPARAM(item)); });
+    shown = ChildCount(bench.tree, item);
+    foldertree::ClearFolderTree(bench.tree);
+    return clock;
+}
+
+void KeepFastest(Clock &best, const Clock &round)
+{
+    best.elapsed = std::min(best.elapsed, round.elapsed);
+    best.cpu = std::min(best.cpu, round.cpu);
+}
+
+void Report(const char *mode, int count, const Clock &expansion, const Clock &floor)
+{
+    printf("%6d  %-9s  %10.1f  %10.1f  %8.3f  %8.3f  %+7.1f%%   %9.3f  %9.3f  %+7.1f%%\n", count, mode,
+           expansion.elapsed, floor.elapsed, expansion.elapsed / count, floor.elapsed / count,
+           100.0 * (expansion.elapsed - floor.elapsed) / floor.elapsed, expansion.cpu / count, floor.cpu / count,
+           100.0 * (expansion.cpu - floor.cpu) / floor.cpu);
+}
+
+} // namespace
+
+int main()
+{
+    CoInitialize(nullptr);
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    std::string base = std::string(temp) + "foldertree_bench";
+    RemoveTree(base);
+    CreateDirectoryA(base.c_str(), nullptr);
+
+    Bench bench;
+    bench.host = CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 400, 600, nullptr, nullptr,
+                                 nullptr, nullptr);
+    bench.control = foldertree::CreateTarnBrowser(0, "", WS_CHILD | WS_VISIBLE, 0, 0, 380, 580, bench.host, 1);
+    bench.tree = FindWindowExA(bench.control, nullptr, "SysTreeView32", nullptr);
+    SHGetDesktopFolder(&bench.desktop);
+    if (!bench.tree || !bench.desktop) {
+        printf("foldertree bench: no tree could be created\n");
+        return 1;
+    }
+
+    printf("Folder-tree expansion against its floor, fastest round of each (ms)\n");
+    printf("%6s  %-9s  %10s  %10s  %8s  %8s  %8s   %9s  %9s  %8s\n", "items", "mode", "expansion", "floor",
+           "per item", "floor/it", "overhead", "cpu/item", "floor cpu", "overhead");
+    for (int count : {200, 2000}) {
+        std::string folder = MakeFolderOf(base, count);
+        LPITEMIDLIST folderList = ParsePath(bench.desktop, folder);
+        PathModeFloor(folder); // the shell's caches warm up once, for every measurement alike
+
+        const Clock none{1e300, 1e300};
+        Clock pathFloor = none, pathExpansion = none, namespaceFloor = none, namespaceExpansion = none;
+        size_t pathShown = 0, namespaceShown = 0;
+        int pathFloorCount = 0, namespaceFloorCount = 0;
+        Spread pathFloorSpread, namespaceFloorSpread;
+        auto pathFloorRound = [&] {
+            Clock clock = Timed([&] { pathFloorCount = PathModeFloor(folder); });
+            KeepFastest(pathFloor, clock);
+            pathFloorSpread.Add(clock);
+        };
+        auto namespaceFloorRound = [&] {
+            Clock clock = Timed([&] { namespaceFloorCount = NamespaceModeFloor(bench.desktop, folderList); });
+            KeepFastest(namespaceFloor, clock);
+            namespaceFloorSpread.Add(clock);
+        };
+        auto pathExpansionRound = [&] { KeepFastest(pathExpansion, PathModeExpansion(bench, folder, pathShown)); };
+        auto namespaceExpansionRound = [&] {
+            KeepFastest(namespaceExpansion, NamespaceModeExpansion(bench, folderList, namespaceShown));
+        };
+        // The shell gets slower the longer the process runs, so floor and
+        // expansion take turns at going first.
+        for (int round = 0; round < RoundsFor(count); ++round) {
+            if (round % 2 == 0) {
+                pathFloorRound();
+                pathExpansionRound();
+                namespaceFloorRound();
+                namespaceExpansionRound();
+            } else {
+                pathExpansionRound();
+                pathFloorRound();
+                namespaceExpansionRound();
+                namespaceFloorRound();
+            }
+        }
+        if (pathShown != size_t(count) || namespaceShown != size_t(count) || pathFloorCount != count ||
+            namespaceFloorCount != count)
+            printf("  (unexpected counts: path %u/%d, namespace %u/%d)\n", unsigned(pathShown), pathFloorCount,
+                   unsigned(namespaceShown), namespaceFloorCount);
+        Report("path", count, pathExpansion, pathFloor);
+        Report("namespace", count, namespaceExpansion, namespaceFloor);
+        printf("%6d  namespace mode per item: %.2f times path mode (elapsed), %.2f times (cpu)\n", count,
+               namespaceExpansion.elapsed / pathExpansion.elapsed, namespaceExpansion.cpu / pathExpansion.cpu);
+        printf("%6d  %d rounds; the floors' slowest round took %.0f%% (path) and %.0f%% (namespace) longer than "
+               "their fastest\n",
+               count, RoundsFor(count), pathFloorSpread.Percent(), namespaceFloorSpread.Percent());
+        CoTaskMemFree(folderList);
+    }
+
+    DestroyWindow(bench.control);
+    DestroyWindow(bench.host);
+    bench.desktop->Release();
+    RemoveTree(base);
+    CoUninitialize();
+    return 0;
+}

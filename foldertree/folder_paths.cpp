@@ -1,0 +1,100 @@
+#include "folder_paths.h"
+
+#include <cstring>
+
+#include "text_trim.h"
+
+namespace foldertree {
+
+namespace {
+
+// The listing key of one byte: letters without case, and the backslash that
+// ends every name lowest, so that "a\" comes before "ab\".
+unsigned int ListingKey(unsigned char c)
+{
+    if (c == '\\')
+        return 0;
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 'A' + 1u;
+    return c + 1u;
+}
+
+} // namespace
+
+std::string_view WithoutTrailingBackslashes(std::string_view path)
+{
+    return TrimRight(path, "\\");
+}
+
+std::string WithOneTrailingBackslash(std::string_view path)
+{
+    std::string result(WithoutTrailingBackslashes(path));
+    result += '\\';
+    return result;
+}
+
+std::string ChildFolderPath(std::string_view folder, std::string_view name)
+{
+    std::string path = WithOneTrailingBackslash(folder);
+    path.append(name);
+    path += '\\';
+    if (!FitsPathField(path))
+        return std::string();
+    return path;
+}
+
+bool IsListedFolderName(std::string_view name)
+{
+    return !name.empty() && name.front() != '.';
+}
+
+bool FolderPathLess(std::string_view a, std::string_view b)
+{
+    size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < common; ++i) {
+        unsigned int x = ListingKey(static_cast<unsigned char>(a[i]));
+        unsigned int y = ListingKey(static_cast<unsigned char>(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+bool HasDoubleBackslash(std::string_view path)
+{
+    return path.find("\\\\") != std::string_view::npos;
+}
+
+std::string MessageText(const char *bytes, long count)
+{
+    if (!bytes || count <= 0)
+        return std::string();
+    size_t limit = static_cast<size_t>(count) < kMessageTextBytes ? static_cast<size_t>(count) : kMessageTextBytes;
+    const void *zero = std::memchr(bytes, 0, limit);
+    size_t length = zero ? static_cast<size_t>(static_cast<const char *>(zero) - bytes) : limit;
+    return std::string(TrimSpaces(std::string_view(bytes, length)));
+}
+
+std::vector<std::string> SplitChain(std::string_view chain)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t end = chain.find('\\', start);
+        parts.emplace_back(chain.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+void AppendChainPart(std::string &chain, std::string_view name)
+{
+    chain.append(name);
+    chain.resize(WithoutTrailingBackslashes(chain).size());
+    chain += '\\';
+}
+
+} // namespace foldertree

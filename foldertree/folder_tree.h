@@ -1,0 +1,127 @@
+// The folder-tree control's records and the operations its source files
+// share. A control is an outer TARNBFF window and one SysTreeView32 child;
+// the child carries the control's BffTreeData as the window property
+// "#BffTVPRP", and each of its items carries a FolderItem as item data.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "foldertree.h"
+
+// The platform headers declare a shell automation interface named FolderItem;
+// the control's own names live in this namespace.
+namespace foldertree {
+
+// Per-control record, hung on the tree child (not on the outer window).
+// Allocated zero-filled from the process heap when the tree is created and
+// freed by TreeSubclassProc when the tree is destroyed.
+struct BffTreeData {
+    WNDPROC OldTreeProc;         // the tree's procedure before subclassing
+    HIMAGELIST SystemImages;     // the system small-icon list: shared, never destroyed
+    LPITEMIDLIST RootPidl;       // namespace mode: the special folder at the root
+    IShellFolder *DesktopFolder; // namespace mode: names, enumerates and compares items
+    LONG NamespaceMode;          // 1 while the tree shows the shell namespace
+    HTREEITEM RootItem;          // the single root item; 0 in drive mode
+};
+
+// Per-item record, the item data (lParam) of every tree item. Allocated
+// zero-filled from the process heap by InsertFolderItem and freed, with both
+// item-ID lists, by the tree's deletion notification (Bff_WM_NOTIFY).
+struct FolderItem {
+    char Path[261];          // file-system path; ends in "\" in path and drive modes;
+                             // empty for a virtual folder in namespace mode
+    char Name[261];          // display name in namespace mode; empty otherwise
+    HTREEITEM ItemHandle;    // set in the caller's working copy only, 0 in the record
+    LPITEMIDLIST AbsPidl;    // namespace mode: absolute item-ID list
+    LPITEMIDLIST RelPidl;    // namespace mode: item-ID list relative to the parent folder
+    int ImageIndex;          // closed icon in the system image list
+    int SelectedImageIndex;  // open icon
+    HWND TreeHandle;         // the tree child
+};
+
+static_assert(sizeof(BffTreeData) == 24, "six 32-bit fields");
+static_assert(sizeof(FolderItem) == 548, "two text fields and six 32-bit fields");
+
+constexpr char kTreeDataProperty[] = "#BffTVPRP";
+constexpr char kControlClassName[] = "TARNBFF";
+
+// --- module-wide state -----------------------------------------------------
+
+// Tree child created by the most recent WM_CREATE of any control.
+extern HWND TreeWindow;
+
+// Platform flag and the wide file-information entry, bound at run time on
+// Windows NT (tree_population.cpp).
+using WideFileInfoFunction = DWORD_PTR(WINAPI *)(LPCWSTR, DWORD, SHFILEINFOW *, UINT, UINT);
+extern BOOL IsWindowsNT;
+extern HMODULE ShellModule;
+extern WideFileInfoFunction WideFileInfoProc;
+
+// --- control class (control_class.cpp) -------------------------------------
+
+BOOL WINAPI DLLMAIN(HINSTANCE instance, DWORD reason, LPVOID reserved);
+int RegisterBffClass();
+HINSTANCE ControlInstance();
+HWND CreateTarnBrowser(DWORD exStyle, const char *startPath, DWORD style, int x, int y, int width, int height,
+                       HWND parent, int id);
+HWND CreateFolderTree(DWORD exStyle, HWND parent, DWORD style, int x, int y, int width, int height, int id,
+                      int expand);
+int ClearFolderTree(HWND tree);
+
+// The record of a tree, or nullptr for a tree that is not ours.
+BffTreeData *TreeData(HWND tree);
+
+// --- control window (control_window.cpp) -----------------------------------
+
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// --- tree child (tree_subclass.cpp) -----------------------------------------
+
+LRESULT CALLBACK TreeSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// --- population (tree_population.cpp) ---------------------------------------
+
+// Fills the tree: path mode (path names a directory and expand >= 0),
+// namespace mode (folder is a CSIDL number >= 0) or drive mode (expand -1
+// keeps CD-ROM drives, -2 leaves them out). Returns the root item, in drive
+// mode the last drive inserted, or 0 when the tree is left unchanged.
+HTREEITEM FillFolderTree(HWND tree, const char *path, int folder, int expand);
+
+// Inserts the working copy item under parent (0: top level). On success the
+// new item owns the copy's item-ID lists and the handle is also stored in
+// item.ItemHandle; on failure (0) they stay with the caller.
+HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char *fallbackLabel, FolderItem &item);
+
+// Loads the children of an item on its first expansion.
+void ExpandFolderItem(HWND tree, HTREEITEM item, FolderItem *record);
+
+// TVM_SORTCHILDRENCB comparison of two FolderItems; folder is the
+// IShellFolder that holds them.
+int CALLBACK CompareFolderItems(LPARAM first, LPARAM second, LPARAM folder);
+
+// --- item-ID lists (item_id_lists.cpp) --------------------------------------
+
+short PidlSize(LPCITEMIDLIST list);
+LPITEMIDLIST PidlCopy(LPCITEMIDLIST list);
+LPITEMIDLIST PidlAppend(LPCITEMIDLIST parentAbs, LPCITEMIDLIST childRel);
+std::string PidlPath(LPCITEMIDLIST list);
+std::string ItemDisplayName(IShellFolder *folder, LPCITEMIDLIST list);
+
+// --- notifications and paths (tree_notifications.cpp) -----------------------
+
+int HandleTreeNotify(HWND control, int id, NMHDR *header);
+int NotifyCode(HWND tree, const NMHDR *header);
+std::string ItemPath(HWND tree, HTREEITEM item);
+HTREEITEM SelectedItem(HWND tree);
+HTREEITEM DropOrSelectedItem(HWND tree);
+HTREEITEM SelectPathItem(HWND tree, const char *path);
+std::string DisplayNameChain(const char *path);
+
+// Frees a FolderItem and both of its item-ID lists.
+void FreeFolderItem(FolderItem *record);
+
+} // namespace foldertree
