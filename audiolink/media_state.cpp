@@ -11,5 +11,7 @@ std::string PendingPath;
 DWORD CurrentChannel = 0;
 int CurrentMediaType = NoMedia;
 std::atomic<float> RotateStep{0.0f};
+HWND FxWindow = nullptr;
+FxSlotTable FxSlots;
 
 } // namespace audiolink

@@ -55,6 +55,19 @@ extern int CurrentMediaType;
 extern std::atomic<float> RotateStep;
 constexpr float DefaultRotateStep = 0.00002f;
 
+// The effects dialog registered with BASSFXWINDOW; 0 = none.
+extern HWND FxWindow;
+
+// The effect and DSP handles the rack has put on the current channel,
+// indexed 1 to 17 (bands 1 to 10, effects 13 to 17; 11 and 12 stay 0).
+// Absent until ApplyEffects builds the rack and after BASSREMOVEFX.
+constexpr int FxSlotCount = 17;
+struct FxSlotTable {
+    bool present = false;
+    DWORD slot[FxSlotCount + 1] = {};
+};
+extern FxSlotTable FxSlots;
+
 // A channel argument with 0 meaning the current channel.
 inline DWORD ChannelOrCurrent(DWORD channel)
 {

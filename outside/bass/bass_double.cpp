@@ -50,14 +50,61 @@ struct {
     DWORD handle = 0, channel = 0, user = 0;
 } Dsp;
 
+// Effects keep their parameters as the library does: BASS_ChannelSetFX
+// makes an effect of its type (its handle is the scripted result), the
+// set call stores a record of the type's size, the get call fills one in.
+// The record handed over or filled goes into the call's record; returns its
+// size (0: none).
+DWORD KeepParameters(Entry entry, const DWORD *args, DWORD result, BYTE *block)
+{
+    SharedState *state = Shared();
+    if (!state)
+        return 0;
+    StateLock hold(state);
+    switch (entry) {
+    case Entry::BASS_ChannelSetFX: { // (channel, type)
+        if (!result)
+            return 0;
+        SharedEffect *effect = EffectOf(state, result);
+        if (!effect) {
+            if (state->effectCount >= MaxEffects)
+                return 0;
+            effect = &state->effects[state->effectCount++];
+        }
+        effect->handle = result;
+        effect->type = args[1];
+        ZeroMemory(effect->block, sizeof effect->block);
+        return 0;
+    }
+    case Entry::BASS_FXSetParameters:   // (fx, params)
+    case Entry::BASS_FXGetParameters: { // (fx, params)
+        SharedEffect *effect = EffectOf(state, args[0]);
+        auto *params = reinterpret_cast<BYTE *>(args[1]);
+        DWORD bytes = effect ? BlockBytesOf(effect->type) : 0;
+        if (!params || !bytes)
+            return 0;
+        if (entry == Entry::BASS_FXSetParameters)
+            CopyMemory(effect->block, params, bytes);
+        else
+            CopyMemory(params, effect->block, bytes);
+        CopyMemory(block, params, bytes);
+        return bytes;
+    }
+    default:
+        return 0;
+    }
+}
+
 ULONGLONG Answer(Entry entry, const DWORD *args, DWORD count, const char *const *texts,
                  const bool *isText)
 {
     const char *name = EntryNames[int(entry)];
-    Record(ModuleName, name, args, count, texts, isText);
     ULONGLONG result = 0;
     if (!ScriptedResult(name, &result) && entry == Entry::BASS_GetVersion)
         result = DefaultVersion;
+    BYTE block[MaxBlockBytes];
+    DWORD blockBytes = KeepParameters(entry, args, DWORD(result), block);
+    Record(ModuleName, name, args, count, texts, isText, block, blockBytes);
     switch (entry) {
     case Entry::BASS_StreamCreateURL: // (url, offset, flags, proc, user)
         Download.proc = reinterpret_cast<BASS_DownloadProc>(args[3]);

@@ -31,6 +31,10 @@ struct CallRecord {
     std::vector<DWORD> args;
     std::vector<std::string> texts; // of the zero-terminated text arguments, in order
     DWORD thread = 0;
+    // BASS_FXSetParameters: the record handed over; BASS_FXGetParameters:
+    // the record filled in (the effect's size, empty for a handle that
+    // BASS_ChannelSetFX did not make).
+    std::vector<BYTE> block;
 };
 
 // Forgets every recorded call and every scripted result.
@@ -44,6 +48,10 @@ void SetResult(const char *entry, ULONGLONG result);
 std::vector<CallRecord> Calls();
 // Only the calls of this entry point.
 std::vector<CallRecord> CallsOf(const char *entry);
+// What BASS_FXGetParameters gives for the effect fx from now on (its
+// parameters as if the library had changed them). fx must come from a
+// recorded BASS_ChannelSetFX.
+void SetParameters(DWORD fx, const void *block, DWORD bytes);
 // Calls beyond the record's capacity are counted here instead.
 DWORD LostCalls();
 

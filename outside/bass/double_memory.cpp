@@ -1,5 +1,7 @@
 #include "double_memory.h"
 
+#include "bass.h"
+
 namespace bassdouble::memory {
 
 namespace {
@@ -61,8 +63,34 @@ void Release()
     Mapping = nullptr;
 }
 
+DWORD BlockBytesOf(DWORD type)
+{
+    switch (type) {
+    case BASS_FX_CHORUS:
+    case BASS_FX_FLANGER:
+        return sizeof(BASS_FXCHORUS);
+    case BASS_FX_I3DL2REVERB:
+        return sizeof(BASS_FXI3DL2REVERB);
+    case BASS_FX_PARAMEQ:
+        return sizeof(BASS_FXPARAMEQ);
+    case BASS_FX_REVERB:
+        return sizeof(BASS_FXREVERB);
+    default:
+        return 0;
+    }
+}
+
+SharedEffect *EffectOf(SharedState *state, DWORD handle)
+{
+    for (DWORD n = 0; handle && n < state->effectCount; ++n) {
+        if (state->effects[n].handle == handle)
+            return &state->effects[n];
+    }
+    return nullptr;
+}
+
 void Record(const char *module, const char *entry, const DWORD *args, DWORD count,
-            const char *const *texts, const bool *isText)
+            const char *const *texts, const bool *isText, const void *block, DWORD blockBytes)
 {
     SharedState *state = Shared();
     if (!state)
@@ -79,6 +107,9 @@ void Record(const char *module, const char *entry, const DWORD *args, DWORD coun
     call.argCount = count < MaxArgs ? count : MaxArgs;
     if (call.argCount)
         CopyMemory(call.args, args, call.argCount * sizeof(DWORD));
+    call.blockBytes = block && blockBytes <= MaxBlockBytes ? blockBytes : 0;
+    if (call.blockBytes)
+        CopyMemory(call.block, block, call.blockBytes);
     call.textCount = 0;
     size_t used = 0;
     for (DWORD n = 0; n < count; ++n) {

@@ -13,6 +13,10 @@ constexpr DWORD MaxCalls = 1024;
 constexpr DWORD MaxScript = 128;
 constexpr DWORD NameBytes = 40;
 constexpr DWORD TextBytes = 264;
+// The largest effect parameter record (the I3DL2 reverb's) and how many
+// effects the doubles keep parameters for.
+constexpr DWORD MaxBlockBytes = 48;
+constexpr DWORD MaxEffects = 64;
 
 struct SharedCall {
     char module[16];
@@ -22,6 +26,16 @@ struct SharedCall {
     DWORD args[MaxArgs];
     DWORD textCount;
     char texts[TextBytes]; // zero-terminated texts one after another
+    DWORD blockBytes;
+    BYTE block[MaxBlockBytes]; // the parameter record handed over or filled
+};
+
+// An effect BASS_ChannelSetFX made, and the parameters it holds: what the
+// last BASS_FXSetParameters gave it, and what BASS_FXGetParameters fills in.
+struct SharedEffect {
+    DWORD handle;
+    DWORD type;
+    BYTE block[MaxBlockBytes];
 };
 
 struct SharedScript {
@@ -36,6 +50,8 @@ struct SharedState {
     DWORD scriptCount;
     SharedScript script[MaxScript];
     SharedCall calls[MaxCalls];
+    DWORD effectCount;
+    SharedEffect effects[MaxEffects];
 };
 
 // The process's shared state, mapped on first use; null if it cannot be.
@@ -61,7 +77,13 @@ private:
 };
 
 void Record(const char *module, const char *entry, const DWORD *args, DWORD count,
-            const char *const *texts, const bool *isText);
+            const char *const *texts, const bool *isText, const void *block = nullptr,
+            DWORD blockBytes = 0);
+// The size of an effect type's parameter record; 0 for an unknown type.
+DWORD BlockBytesOf(DWORD type);
+// The effect with this handle (made by BASS_ChannelSetFX), or null. Call
+// with the state's lock held.
+SharedEffect *EffectOf(SharedState *state, DWORD handle);
 bool ScriptedResult(const char *entry, ULONGLONG *result);
 
 } // namespace bassdouble::memory

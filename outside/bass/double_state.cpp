@@ -24,6 +24,7 @@ CallRecord ToRecord(const SharedCall &call)
         text += strlen(text) + 1;
     }
     record.thread = call.thread;
+    record.block.assign(call.block, call.block + call.blockBytes);
     return record;
 }
 
@@ -44,6 +45,7 @@ void Reset()
         state->callCount = 0;
         state->lostCalls = 0;
         state->scriptCount = 0;
+        state->effectCount = 0;
     }
 }
 
@@ -95,6 +97,17 @@ std::vector<CallRecord> CallsOf(const char *entry)
             calls.push_back(std::move(call));
     }
     return calls;
+}
+
+void SetParameters(DWORD fx, const void *block, DWORD bytes)
+{
+    SharedState *state = Shared();
+    if (!state || !block)
+        return;
+    StateLock hold(state);
+    SharedEffect *effect = EffectOf(state, fx);
+    if (effect)
+        CopyMemory(effect->block, block, bytes < MaxBlockBytes ? bytes : MaxBlockBytes);
 }
 
 DWORD LostCalls()
