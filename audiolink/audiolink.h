@@ -102,6 +102,110 @@ BSTR __stdcall BASSGETURLFILENAME(void);
    the end of the download. */
 void __stdcall DOWNLOADPROC(const void *block, DWORD length, DWORD user);
 
+/* ---- Equalizer and effects -------------------------------------------- */
+
+/* Registers the effects dialog when store is non-zero (window 0 forgets
+   it); the registered dialog. Its controls: track bars 1 to 10 (bands,
+   0 to 100, 50 = 0 dB), check boxes 11 (equalizer) and 13 to 17 (reverb,
+   chorus, flanger, I3DL2 reverb, rotate). */
+HWND __stdcall BASSFXWINDOW(HWND window, DWORD store);
+/* Puts band 1 to 10 on the channel (0 = current) at its track bar's gain,
+   or takes it off, as the equalizer box says. */
+void __stdcall BASSUPDATEEQ(DWORD channel, int band);
+/* Takes the bands off and centres the ten track bars. */
+void __stdcall BASSRESETEQ(DWORD channel);
+/* Each puts its effect on the channel (0 = current) or takes it off, as its
+   box says; an effect already on gets its parameters again. */
+void __stdcall BASSUPDATEREVERB(DWORD channel);
+void __stdcall BASSUPDATECHORUS(DWORD channel);
+void __stdcall BASSUPDATEFLANGER(DWORD channel);
+void __stdcall BASSUPDATEECHO(DWORD channel); /* the I3DL2 reverb */
+void __stdcall BASSUPDATEROTATE(DWORD channel);
+/* Takes every effect of the rack off the channel and drops the rack. */
+void __stdcall BASSREMOVEFX(DWORD channel);
+/* The handle in slot 1 to 17 of the rack; 0 for an empty slot or none. */
+DWORD __stdcall BASSFXCHANNEL(int slot);
+/* Pass-throughs to "BASS.DLL"; 0 when the module or entry point is missing. */
+DWORD __stdcall BASSCHANNELSETFX(DWORD channel, DWORD type);
+BOOL __stdcall BASSCHANNELREMOVEFX(DWORD channel, DWORD fx);
+DWORD __stdcall BASSCHANNELSETDSP(DWORD channel, BASS_DspProc proc, DWORD user, int priority);
+BOOL __stdcall BASSCHANNELREMOVEDSP(DWORD channel, DWORD dsp);
+BOOL __stdcall BASSFXSETPARAMETERS(DWORD fx, const void *params);
+BOOL __stdcall BASSFXGETPARAMETERS(DWORD fx, void *params);
+
+/* ---- Visualisation plug-ins ("BASS_VIS.DLL") --------------------------- */
+
+/* The plug-in files (.svp, .uvs, .zvp) in folder and every folder below it:
+   full paths with lower-cased file names, separated by single commas; empty
+   when there are none. The second argument is not read. */
+BSTR __stdcall BASSVISFINDPLUGINS(const char *folder, DWORD unused);
+/* Handed through; 0 (or nothing) without the add-on. */
+DWORD __stdcall BASSSONIQUECREATEVIS(DWORD value1, DWORD value2, DWORD value3, DWORD value4,
+                                     DWORD value5);
+void __stdcall BASSSONIQUEFREE(DWORD vis);
+const char *__stdcall BASSSONIQUEGETNAME(DWORD vis); /* the add-on's text */
+DWORD __stdcall BASSSONIQUECLICKED(DWORD value1, DWORD value2, DWORD value3);
+void __stdcall BASSSONIQUERESIZE(DWORD value1, DWORD value2, DWORD value3);
+DWORD __stdcall BASSSONIQUERENDER(DWORD value1, DWORD value2, DWORD value3);
+DWORD __stdcall BASSVISGETCONFIG(DWORD option);
+void __stdcall BASSVISSETCONFIG(DWORD option, DWORD value);
+
+/* ---- CD audio ("BASSCD.DLL"); 0 (or nothing) without the add-on -------- */
+
+const char *__stdcall BASSCDGETDRIVEDESCRIPTION(DWORD drive); /* the add-on's text */
+DWORD __stdcall BASSCDGETDRIVELETTER(DWORD drive);            /* 0 = A; -1 -> 0 */
+void __stdcall BASSCDGETINFO(DWORD drive, void *info);
+BOOL __stdcall BASSCDDOOR(DWORD drive, DWORD action);
+int __stdcall BASSCDDOORISOPEN(DWORD drive);                  /* -1 or 0 */
+int __stdcall BASSCDDOORISLOCKED(DWORD drive);                /* -1 or 0 */
+BOOL __stdcall BASSCDISREADY(DWORD drive);                    /* the add-on's value */
+DWORD __stdcall BASSCDGETTRACKS(DWORD drive);                 /* -1 -> 0 */
+DWORD __stdcall BASSCDGETTRACKLENGTH(DWORD drive, DWORD track); /* -1 -> 0 */
+const char *__stdcall BASSCDGETID(DWORD drive, DWORD kind);   /* the add-on's text */
+DWORD __stdcall BASSCDSTREAMCREATE(DWORD drive, DWORD track, DWORD flags);
+DWORD __stdcall BASSCDSTREAMCREATEFILE(const char *file, DWORD flags);
+DWORD __stdcall BASSCDSTREAMGETTRACK(DWORD stream);           /* -1 -> 0 */
+
+/* ---- Recording ("BASS.DLL"); 0 without the library --------------------- */
+
+BOOL __stdcall BASSRECORDINIT(int device);
+BOOL __stdcall BASSRECORDSETDEVICE(DWORD device);
+DWORD __stdcall BASSRECORDGETDEVICE(void);
+DWORD __stdcall BASSRECORDSTART(DWORD value1, DWORD value2, DWORD value3, DWORD value4);
+BOOL __stdcall BASSRECORDFREE(void);
+BOOL __stdcall BASSRECORDSETINPUT(int input, DWORD setting);
+DWORD __stdcall BASSRECORDGETINPUT(int input);
+/* Copies of the library's texts, blanks trimmed; empty past the last. */
+BSTR __stdcall BASSRECORDGETINPUTNAME(int input);
+BSTR __stdcall BASSRECORDGETDEVICEDESCRIPTION(DWORD device);
+
+/* ---- Encoding and sample loading; 0 (or nothing) without the module ---- */
+
+const DWORD *__stdcall BASSWMAENCODEGETRATES(DWORD frequency, DWORD flags);
+DWORD __stdcall BASSWMAENCODEOPENFILE(DWORD frequency, DWORD flags, DWORD bitrate, const char *file);
+DWORD __stdcall BASSWMAENCODEOPEN(DWORD frequency, DWORD flags, DWORD bitrate, void *proc, DWORD user);
+DWORD __stdcall BASSWMAENCODEOPENNETWORK(DWORD frequency, DWORD flags, DWORD bitrate, DWORD port,
+                                         DWORD maxClients);
+DWORD __stdcall BASSWMAENCODEOPENPUBLISH(DWORD frequency, DWORD flags, DWORD bitrate, const char *url,
+                                         const char *user, const char *password);
+DWORD __stdcall BASSWMAENCODEGETPORT(DWORD encoder);
+BOOL __stdcall BASSWMAENCODESETNOTIFY(DWORD encoder, void *proc, DWORD user);
+DWORD __stdcall BASSWMAENCODEGETCLIENTS(DWORD encoder);
+BOOL __stdcall BASSWMAENCODESETTAG(DWORD encoder, const char *tag, const char *text);
+BOOL __stdcall BASSWMAENCODEWRITE(DWORD encoder, const void *buffer, DWORD length);
+void __stdcall BASSWMAENCODECLOSE(DWORD encoder);
+void *__stdcall BASSWMAGETIWMREADER(DWORD stream);
+DWORD __stdcall BASSENCODESTART(DWORD channel, const char *commandLine, DWORD flags);
+DWORD __stdcall BASSENCODEISACTIVE(DWORD handle);
+BOOL __stdcall BASSENCODESTOP(DWORD handle);
+DWORD __stdcall BASSSAMPLELOAD(BOOL memory, const void *file, DWORD offset, DWORD length,
+                               DWORD maxPlaybacks, DWORD flags);
+
+/* ---- DirectX probe ----------------------------------------------------- */
+
+/* The installed DirectX major version from the registry; 0 when unknown. */
+int __stdcall BASSDIRECTXVERSION(void);
+
 #ifdef __cplusplus
 }
 #endif
