@@ -112,8 +112,9 @@ TEST(PeExports, EveryTruncationIsRefusedOrReadsOnlyWhatIsThere)
         // A copy of exactly `size` bytes, so ASan sees any read past it.
         std::vector<uint8_t> cut(img.bytes.begin(), img.bytes.begin() + size);
         pe::ExportTable t = pe::ReadExports(cut.data(), cut.size());
-        if (t.ok && t.present)
+        if (t.ok && t.present) {
             EXPECT_EQ(t.names, (std::vector<std::string>{"ALPHA", "BETA"})) << "size " << size;
+        }
     }
 }
 
