@@ -36,6 +36,56 @@ BSTR __stdcall BASSGETVERSION(void);
    either end; empty for address 0. */
 BSTR __stdcall BASSSTRINGFROMPTR(const char *address);
 
+/* ---- Output device and engine control; 0 without "BASS.DLL" ----------- */
+
+/* Device -1 is the first real output device; window 0 is the foreground
+   window. The library's result; 0 when the entry point is missing. */
+BOOL __stdcall BASSINIT(int device, DWORD frequency, DWORD flags, HWND window);
+/* 0 on success; the library's error code when the start fails; -1 when the
+   entry point is missing. */
+int __stdcall BASSSTART(void);
+/* Closes the current channel: BASSCLOSECHANNEL(0). */
+int __stdcall BASSCLOSE(void);
+/* Non-zero when the output supports EAX environmental reverb. */
+DWORD __stdcall BASSEAXAVAILABLE(void);
+/* Always 0. */
+int __stdcall BASSSETEAXPRESET(int preset);
+
+/* ---- Opening and playing media; 0 without "BASS.DLL" ------------------ */
+
+/* Initialises output on first use (window for the library), closes the
+   current channel, types the name (a local path or a network address) by
+   its extension and reads its display name. 0; the library's error code
+   when initialising output fails; 2 for a name without a dot or longer than
+   259 characters, which changes nothing. */
+int __stdcall BASSOPEN(HWND window, BSTR name);
+/* Makes and starts the channel of what BASSOPEN opened; offset and length
+   go to the library for module, stream and Windows Media files. 0 on
+   success or when nothing could be tried; else the library's error code,
+   or -1 when the library cannot start output. */
+int __stdcall BASSPLAY(DWORD offset, DWORD length);
+/* The kind last started (1 module, 3 stream, 4 CD track, 5 Windows Media)
+   while there is a current channel, else 0. */
+int __stdcall BASSMEDIATYPE(void);
+/* The current channel's length in bytes; 0 when unknown. */
+DWORD __stdcall BASSMEDIAGETLENGTH(void);
+/* The current channel; 0 = none. */
+DWORD __stdcall BASSHANDLEINUSE(void);
+/* The display names BASSOPEN found last. */
+BSTR __stdcall BASSMUSICNAME(void);
+BSTR __stdcall BASSSTREAMNAME(void);
+
+/* ---- Channel control --------------------------------------------------- */
+
+/* Takes the effects off the channel (0 = current), stops output and frees
+   the channel as the kind last played says; back to idle. 0, or the
+   library's error code when stopping output failed. Nothing happens while
+   there is no current channel. */
+int __stdcall BASSCLOSECHANNEL(DWORD channel);
+/* A decoding-only stream of the file (through "BASSWMA.DLL" for a name
+   ending in ".wma" in any case); 0 on failure. */
+DWORD __stdcall BASSSTREAMDECODEFILE(const char *name);
+
 /* ---- Plain forwarding: each calls one entry point of "BASS.DLL", 0 when
    the module or the entry point is missing ------------------------------ */
 

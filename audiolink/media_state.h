@@ -49,6 +49,13 @@ extern DWORD CurrentChannel;
 // The kind BASSPLAY last started; never reset.
 extern int CurrentMediaType;
 
+// The display names BASSOPEN found: a music module's title, a stream's tag
+// or a network name's base name.
+extern std::string MusicName;
+extern std::string StreamName;
+// Set once BASSOPEN has initialised output itself; never cleared.
+extern bool EngineReady;
+
 // Phase advance per sample frame of the rotate effect. Written by BASSLOAD
 // on the application's thread, read by the DSP procedure on the mixing
 // thread, which may be running when the application loads again.

@@ -29,4 +29,5 @@ set(AUDIOLINK_PORTABLE_SOURCES
     ${CMAKE_SOURCE_DIR}/audiolink/equalizer_rules.cpp
     ${CMAKE_SOURCE_DIR}/audiolink/plugin_files.cpp
     ${CMAKE_SOURCE_DIR}/audiolink/directx_version.cpp
+    ${CMAKE_SOURCE_DIR}/audiolink/media_names.cpp
 )

@@ -1,0 +1,26 @@
+// Any bytes as the end of a file (the first line the base name): a name
+// comes back without trailing blanks, and without a tag it is the base name.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "media_names.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    std::string_view input(reinterpret_cast<const char *>(data), size);
+    size_t split = input.find('\n');
+    std::string_view base = split == std::string_view::npos ? std::string_view() : input.substr(0, split);
+    std::string_view tag = split == std::string_view::npos ? input : input.substr(split + 1);
+    std::string name = audiolink::Id3v1Name(tag, base);
+    bool tagged = tag.size() >= audiolink::Id3v1Size && tag.substr(0, 3) == "TAG";
+    if (!tagged && name != base)
+        std::abort();
+    if (tagged && !name.empty() && name.back() == ' ')
+        std::abort();
+    if (tagged && name.size() > base.size() + 130)
+        std::abort();
+    return 0;
+}
