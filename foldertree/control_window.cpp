@@ -1,39 +1,58 @@
-// The TARNBFF window procedure in its first form: it creates the tree child,
-// keeps it sized and focused, routes the tree's notifications and selects a
-// folder on request. Painting, the other private messages and drag and drop
-// come with the full procedure.
+// The TARNBFF window procedure: it creates the tree child, keeps it sized
+// and focused, paints the desktop behind a hidden tree, routes the tree's
+// notifications, answers the private messages and runs item drags. Every
+// message acts on the control's own tree.
 #include "folder_tree.h"
 
-#include <string>
-
-#include "folder_paths.h"
+#include <windowsx.h>
 
 namespace foldertree {
 
 namespace {
 
-// The tree that belongs to this control. Each control addresses its own tree,
-// so that two controls in one window never act on each other's.
 HWND OwnTree(HWND control)
 {
     HWND tree = GetDlgItem(control, GetDlgCtrlID(control));
     return TreeData(tree) ? tree : nullptr;
 }
 
+LRESULT OnPaint(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND tree = OwnTree(control);
+    if (!tree || IsWindowVisible(tree))
+        return DefWindowProcA(control, message, wParam, lParam);
+    PAINTSTRUCT paint{};
+    HDC hdc = BeginPaint(control, &paint);
+    RECT client{};
+    GetClientRect(control, &client);
+    POINT origin{};
+    ClientToScreen(control, &origin);
+    if (HDC desktop = DesktopSnapshot(0))
+        BitBlt(hdc, 0, 0, client.right, client.bottom, desktop, origin.x, origin.y, SRCCOPY);
+    EndPaint(control, &paint);
+    return 0;
+}
+
 LRESULT OnCreate(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
     RECT client{};
     GetClientRect(control, &client);
+    int id = GetDlgCtrlID(control);
     TreeWindow = CreateFolderTree(0, control, WS_VISIBLE | WS_TABSTOP, client.left, client.top, client.right,
-                                  client.bottom, GetDlgCtrlID(control), 1);
+                                  client.bottom, id, 1);
+    if (HWND parent = GetParent(control))
+        PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BFFN_CREATED), reinterpret_cast<LPARAM>(control));
+    if (TreeWindow)
+        EnsureCursorImages();
     return DefWindowProcA(control, message, wParam, lParam);
 }
 
 LRESULT OnNotify(HWND control, UINT message, WPARAM wParam, NMHDR *header)
 {
-    int id = static_cast<int>(wParam);
-    if (!HandleTreeNotify(control, id, header)) {
-        HWND tree = OwnTree(control);
+    HWND tree = OwnTree(control);
+    if (tree && header && header->hwndFrom == tree && header->code == TVN_BEGINDRAGA)
+        return BeginItemDrag(control, tree, reinterpret_cast<NMTREEVIEWA *>(header));
+    if (!HandleTreeNotify(control, static_cast<int>(wParam), header)) {
         int code = tree && header && header->hwndFrom == tree ? NotifyCode(tree, header) : 0;
         HWND parent = GetParent(control);
         if (code && parent) {
@@ -43,6 +62,47 @@ LRESULT OnNotify(HWND control, UINT message, WPARAM wParam, NMHDR *header)
     }
     // Answers FALSE, so an expansion that was just loaded goes on.
     return DefWindowProcA(control, message, wParam, reinterpret_cast<LPARAM>(header));
+}
+
+LRESULT OnMouseMove(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!IsDragging(control))
+        return DefWindowProcA(control, message, wParam, lParam);
+    DragMove(control, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return 1;
+}
+
+LRESULT OnLeftButtonUp(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!IsDragging(control))
+        return DefWindowProcA(control, message, wParam, lParam);
+    DropItem(control);
+    return 1;
+}
+
+LRESULT OnTimer(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (IsDragging(control))
+        DragTimer(control, wParam);
+    return DefWindowProcA(control, message, wParam, lParam);
+}
+
+LRESULT OnCaptureChanged(HWND control, UINT message, WPARAM wParam, HWND newOwner)
+{
+    // A drop releases the capture after its drag has ended; any other loss
+    // of the mouse cancels the drag.
+    if (newOwner != control)
+        CancelDrag(control);
+    return DefWindowProcA(control, message, wParam, reinterpret_cast<LPARAM>(newOwner));
+}
+
+LRESULT OnSetFocus(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (HWND tree = OwnTree(control)) {
+        SetFocus(tree);
+        return 0;
+    }
+    return DefWindowProcA(control, message, wParam, lParam);
 }
 
 LRESULT OnSize(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
@@ -55,39 +115,30 @@ LRESULT OnSize(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(control, message, wParam, lParam);
 }
 
-LRESULT OnSetFocus(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (HWND tree = OwnTree(control)) {
-        SetFocus(tree);
-        return 0;
-    }
-    return DefWindowProcA(control, message, wParam, lParam);
-}
-
-LRESULT OnSelectPath(HWND control, WPARAM byteCount, const char *text)
-{
-    HWND tree = OwnTree(control);
-    long count = static_cast<long>(byteCount);
-    if (!tree || count < 0 || !text)
-        return 0;
-    std::string path = MessageText(text, count);
-    return reinterpret_cast<LRESULT>(SelectPathItem(tree, path.c_str()));
-}
-
 LRESULT Dispatch(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_PAINT:
+        return OnPaint(control, message, wParam, lParam);
     case WM_CREATE:
         return OnCreate(control, message, wParam, lParam);
     case WM_NOTIFY:
         return OnNotify(control, message, wParam, reinterpret_cast<NMHDR *>(lParam));
-    case WM_SIZE:
-        return OnSize(control, message, wParam, lParam);
+    case WM_MOUSEMOVE:
+        return OnMouseMove(control, message, wParam, lParam);
+    case WM_LBUTTONUP:
+        return OnLeftButtonUp(control, message, wParam, lParam);
+    case WM_TIMER:
+        return OnTimer(control, message, wParam, lParam);
+    case WM_CAPTURECHANGED:
+        return OnCaptureChanged(control, message, wParam, reinterpret_cast<HWND>(lParam));
     case WM_SETFOCUS:
         return OnSetFocus(control, message, wParam, lParam);
-    case BFFM_SELECTPATH:
-        return OnSelectPath(control, wParam, reinterpret_cast<const char *>(lParam));
+    case WM_SIZE:
+        return OnSize(control, message, wParam, lParam);
     default:
+        if (IsPrivateMessage(message))
+            return HandlePrivateMessage(control, OwnTree(control), message, wParam, lParam);
         return DefWindowProcA(control, message, wParam, lParam);
     }
 }

@@ -79,9 +79,52 @@ BffTreeData *TreeData(HWND tree);
 
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// --- private messages (private_messages.cpp) ---------------------------------
+
+// Messages numbered from BFFM_CLEAR to WM_USER + 2000 are the control's own
+// and never reach the default procedure; unknown ones answer 0.
+bool IsPrivateMessage(UINT message);
+LRESULT HandlePrivateMessage(HWND control, HWND tree, UINT message, WPARAM wParam, LPARAM lParam);
+
+// --- drag and drop (drag_and_drop.cpp) ---------------------------------------
+
+// The arrow cursor shown with the drag image: one list per process, made by
+// the first control and kept until the process ends.
+void EnsureCursorImages();
+bool IsDragging(HWND control);
+LRESULT BeginItemDrag(HWND control, HWND tree, const NMTREEVIEWA *start);
+void DragMove(HWND control, POINT client);
+void DragTimer(HWND control, UINT_PTR timer);
+void DropItem(HWND control);
+// Ends a drag without a drop: timers, image and hidden cursor are undone.
+void CancelDrag(HWND control);
+// Escape reaches the tree, which has the focus during a drag.
+bool CancelDragOnEscape(HWND tree);
+
 // --- tree child (tree_subclass.cpp) -----------------------------------------
 
 LRESULT CALLBACK TreeSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// --- off-screen painting (offscreen_painting.cpp) ----------------------------
+
+// begin non-zero: a memory context of a by b pixels compatible with hdc.
+// begin 0: copies that surface to the kept hdc at (a, b), frees it, returns 0.
+// One surface at a time.
+HDC OffscreenDC(HDC hdc, int a, int b, int begin);
+// Copies the source rectangle, leaving its pixels of the transparent colour
+// unpainted; a negative colour means the source's top-left pixel.
+void TransparentBlit(HDC hdcDest, int xDest, int yDest, int width, int height, HDC hdcSrc, int xSrc, int ySrc,
+                     COLORREF transparent);
+void FillRectColor(HDC hdc, int x, int y, int width, int height, COLORREF colour);
+void DrawTextColor(HDC hdc, const char *text, int x, int y, COLORREF ink, COLORREF background, HFONT font, int mode);
+LRESULT PaintTree(HWND tree, BffTreeData *data, WPARAM wParam, LPARAM lParam);
+LRESULT EraseTreeBackground(HWND tree);
+
+// --- desktop snapshot (desktop_snapshot.cpp) --------------------------------
+
+// 0: the current snapshot; 1: a new one; other: frees it. Returns the
+// snapshot's memory context or 0.
+HDC DesktopSnapshot(int mode);
 
 // --- population (tree_population.cpp) ---------------------------------------
 

@@ -35,6 +35,14 @@ LRESULT CALLBACK TreeSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (!data || !data->OldTreeProc)
         return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
+    case WM_ERASEBKGND:
+        return EraseTreeBackground(window);
+    case WM_PAINT:
+        return PaintTree(window, data, wParam, lParam);
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE && CancelDragOnEscape(window))
+            return 0;
+        return CallWindowProcA(data->OldTreeProc, window, message, wParam, lParam);
     case WM_DESTROY:
         return OnDestroy(window, data, wParam, lParam);
     default:

@@ -180,7 +180,10 @@ TEST(FolderTreeControl, StartPathSelectsAFolderSeveralLevelsDown)
     ASSERT_NE(selected, nullptr);
     EXPECT_EQ(Info(tree, selected).text, "Three");
     EXPECT_EQ(Bytes(Bff_GetPath(tree)), target);
-    EXPECT_TRUE(host.commands.empty()) << "a selection by program is not reported";
+    ASSERT_EQ(host.commands.size(), 1u) << "a selection by program is not reported";
+    EXPECT_EQ(host.commands[0].code, BFFN_CREATED);
+    EXPECT_EQ(host.commands[0].id, kControlId);
+    EXPECT_EQ(host.commands[0].lParam, LPARAM(control));
 
     // Through the message: padded text, and a count beyond the text.
     char padded[300] = {};
@@ -230,6 +233,9 @@ TEST(FolderTreeControl, ReportsUserSelectionsAndRightClicksToTheParent)
     HWND control = NewControl(host.Get());
     HWND tree = TreeOf(control);
     HTREEITEM root = Next(tree, TVGN_ROOT);
+    ASSERT_EQ(host.commands.size(), 1u);
+    EXPECT_EQ(host.commands[0].code, BFFN_CREATED) << "posted once the control exists";
+    host.commands.clear();
 
     SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(root));
     EXPECT_TRUE(host.commands.empty()) << "selections made by program are not reported";
