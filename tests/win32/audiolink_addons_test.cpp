@@ -15,7 +15,6 @@
 namespace {
 
 using namespace altest;
-using Names = std::vector<std::string>;
 using Words = std::vector<DWORD>;
 
 #define ADDON_EXPORTS(X)                                                                          \

@@ -15,13 +15,6 @@ namespace {
 
 using namespace altest;
 using audiolink::CurrentChannel;
-using Args = std::vector<DWORD>;
-using Names = std::vector<std::string>;
-
-DWORD Word(const void *pointer)
-{
-    return DWORD(reinterpret_cast<UINT_PTR>(pointer));
-}
 
 class Bridge : public ::testing::Test {
 protected:

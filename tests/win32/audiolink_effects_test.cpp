@@ -19,7 +19,6 @@ namespace {
 
 using namespace altest;
 using audiolink::CurrentChannel;
-using Names = std::vector<std::string>;
 using Words = std::vector<DWORD>;
 
 constexpr DWORD Channel = 0x2001;

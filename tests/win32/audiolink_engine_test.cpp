@@ -14,13 +14,6 @@ using audiolink::CurrentChannel;
 using audiolink::CurrentMediaType;
 using audiolink::PendingKind;
 using audiolink::PendingPath;
-using Args = std::vector<DWORD>;
-using Names = std::vector<std::string>;
-
-DWORD Word(const void *pointer)
-{
-    return DWORD(reinterpret_cast<UINT_PTR>(pointer));
-}
 
 // The library loaded from a variant's folder, the calls of loading it
 // forgotten, and the bridge's state as a test left it reset afterwards.

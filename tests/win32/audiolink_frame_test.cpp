@@ -14,7 +14,6 @@
 namespace {
 
 using namespace altest;
-using Names = std::vector<std::string>;
 
 #define AUDIOLINK_EXPORTS(X)                                                                \
     X(DLLMAIN) X(BASSLOAD) X(BASSUNLOAD) X(BASSAVAILABLE) X(BASSGETVERSION)                 \

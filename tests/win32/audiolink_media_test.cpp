@@ -18,13 +18,6 @@ using audiolink::CurrentChannel;
 using audiolink::CurrentMediaType;
 using audiolink::PendingKind;
 using audiolink::PendingPath;
-using Args = std::vector<DWORD>;
-using Names = std::vector<std::string>;
-
-DWORD Word(const void *pointer)
-{
-    return DWORD(reinterpret_cast<UINT_PTR>(pointer));
-}
 
 std::string ShortPath(const std::string &path)
 {

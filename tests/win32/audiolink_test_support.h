@@ -13,6 +13,16 @@
 
 namespace altest {
 
+// Argument words and entry names as the doubles record them.
+using Args = std::vector<DWORD>;
+using Names = std::vector<std::string>;
+
+// A pointer as the 32-bit argument word the doubles record.
+inline DWORD Word(const void *pointer)
+{
+    return DWORD(reinterpret_cast<UINT_PTR>(pointer));
+}
+
 inline std::string ProgramFolder()
 {
     char path[MAX_PATH] = {};
