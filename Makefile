@@ -48,10 +48,10 @@ test-fuzz: fuzz
 test-win32: build
 	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/test-win32 --output-on-failure $(CTEST_ARGS)
 
-test: test-native test-tsan test-fuzz test-win32
+test: test-native test-tsan test-fuzz test-win32 test-dist
 
 demo: build
-	bash tools/demo.sh
+	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) bash tools/demo.sh
 
 clean:
 	rm -rf build
@@ -63,3 +63,16 @@ bench: build
 	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/run-win32 $(WIN32_BUILD)/bench/helpview_bench.exe
 	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/run-win32 $(WIN32_BUILD)/bench/plugins_bench.exe
 	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/run-win32 $(WIN32_BUILD)/bench/rotate_bench.exe
+
+# The package for host applications: modules, headers, import libraries,
+# .def files, the API reference, helpview-send and the stand-ins, as
+# $(DIST_DIR)/tarn-support-<version>.zip. `make test` checks what it holds.
+DIST_DIR ?= build/dist
+.PHONY: dist test-dist
+dist: $(WIN32_BUILD)/CMakeCache.txt
+	cmake --build $(WIN32_BUILD) -j $(JOBS) --target audiolink foldertree helpview helpview-send themekit jaocx20
+	cmake -DSOURCE=$(CURDIR) -DBUILD=$(abspath $(WIN32_BUILD)) -DOUT=$(abspath $(DIST_DIR)) \
+	      -DSTRIP=i686-w64-mingw32-strip -P cmake/dist.cmake
+
+test-dist: dist
+	cmake -DSOURCE=$(CURDIR) -DOUT=$(abspath $(DIST_DIR)) -P tests/dist_check.cmake

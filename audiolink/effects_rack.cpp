@@ -26,6 +26,12 @@ constexpr int RotateSlot = 17;
 
 constexpr int NeutralTrackPosition = 50;
 
+// The ids and slots hosts are given in the public header.
+static_assert(FXID_EQUALIZER == EqualizerSwitch && FXID_REVERB == ReverbSlot && FXID_CHORUS == ChorusSlot &&
+              FXID_FLANGER == FlangerSlot && FXID_I3DL2REVERB == I3dl2ReverbSlot && FXID_ROTATE == RotateSlot);
+static_assert(FXSLOT_REVERB == ReverbSlot && FXSLOT_ROTATE == RotateSlot && FX_TRACK_CENTRE == NeutralTrackPosition);
+static_assert(FX_BANDS == EqualizerBands && FXID_BAND10 == EqualizerBands && FXSLOT_BAND10 == EqualizerBands);
+
 bool IsChecked(HWND dialog, int control)
 {
     return THGETCHECK(GetDlgItem(dialog, control)) != 0;

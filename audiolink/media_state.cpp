@@ -1,6 +1,13 @@
 #include "media_state.h"
 
+#include "audiolink.h"
+
 namespace audiolink {
+
+// The codes hosts are given in the public header.
+static_assert(MEDIAKIND_NONE == NoMedia && MEDIAKIND_MUSIC == MusicModuleKind && MEDIAKIND_STREAM == StreamKind &&
+              MEDIAKIND_CDTRACK == CdTrackKind && MEDIAKIND_WINDOWSMEDIA == WindowsMediaKind);
+static_assert(FXSLOT_COUNT == FxSlotCount);
 
 Modules ModuleTable;
 std::string BassVersionText;

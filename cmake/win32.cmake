@@ -25,6 +25,7 @@ add_subdirectory(outside/bass)
 add_subdirectory(audiolink)
 add_subdirectory(foldertree)
 add_subdirectory(helpview)
+add_subdirectory(tools/helpview-send)
 
 enable_testing()
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)

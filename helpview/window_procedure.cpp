@@ -4,11 +4,18 @@
 #include <windows.h>
 
 #include <new>
+#include <string_view>
 
+#include "../include/helpview.h"
 #include "copydata_command.h"
 #include "viewer_state.h"
 
 namespace helpview {
+
+// What hosts are told, in the public header, is what the viewer does.
+static_assert(HELPVIEW_NAVIGATE == COPYDATA_NAVIGATE && HELPVIEW_CLOSE == COPYDATA_CLOSE);
+static_assert(HELPVIEW_MAX_ADDRESS == MaxNavigationText);
+static_assert(std::string_view(HELPVIEW_CLASS) == ViewerClassName);
 
 namespace {
 

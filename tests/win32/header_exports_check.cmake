@@ -1,0 +1,153 @@
+# Holds a public header against the module it declares:
+#   - the functions the header declares, the names of the .def file and the
+#     names in the module's export table are the same set;
+#   - a C and a C++ translation unit that take the address of every declared
+#     function ask for Name@N, and N, the argument bytes the caller's
+#     compiler will pop, is the N of the module's own definition;
+#   - that translation unit links against the import library.
+# The declared functions are read from the compiler itself (-aux-info), so
+# the list is never written by hand.
+#
+#   cmake -DCC= -DCXX= -DNM= -DOBJDUMP= -DINCLUDE_DIR= -DHEADER= -DDEF=
+#         -DMODULE= -DIMPLIB= -DWORK= [-DDEFINES=A;B] -P header_exports_check.cmake
+
+cmake_minimum_required(VERSION 3.20)
+get_filename_component(header_name ${HEADER} NAME)
+file(MAKE_DIRECTORY ${WORK})
+set(failures "")
+macro(fail text)
+    string(APPEND failures "  ${text}\n")
+endmacro()
+
+set(define_flags "")
+foreach(define IN LISTS DEFINES)
+    list(APPEND define_flags -D${define})
+endforeach()
+
+function(run)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(failed)
+        string(REPLACE ";" " " command "${ARGN}")
+        message(FATAL_ERROR "${command}\n${out}${err}")
+    endif()
+    set(run_output "${out}" PARENT_SCOPE)
+endfunction()
+
+# ---- What the header declares ------------------------------------------------
+file(WRITE ${WORK}/declared.c "#include <${header_name}>\n")
+run(${CC} -I${INCLUDE_DIR} ${define_flags} -fsyntax-only -aux-info ${WORK}/declared.txt ${WORK}/declared.c)
+file(STRINGS ${WORK}/declared.txt lines REGEX "${header_name}:[0-9]+:N[CF] \\*/ extern ")
+set(declared "")
+foreach(line IN LISTS lines)
+    if(line MATCHES "^/\\* ([^ ]+):[0-9]+:N[CF] \\*/ extern .*[ *]([A-Za-z_][A-Za-z0-9_]*) \\(")
+        get_filename_component(from "${CMAKE_MATCH_1}" REALPATH)
+        get_filename_component(header_path "${HEADER}" REALPATH)
+        if(from STREQUAL header_path)
+            list(APPEND declared ${CMAKE_MATCH_2})
+        endif()
+    endif()
+endforeach()
+list(REMOVE_DUPLICATES declared)
+list(SORT declared)
+list(LENGTH declared declared_count)
+if(declared_count EQUAL 0)
+    message(FATAL_ERROR "no function declarations read from ${HEADER}")
+endif()
+
+# ---- What the .def file and the module export -------------------------------
+file(STRINGS ${DEF} def_lines)
+set(def_names "")
+set(in_exports OFF)
+foreach(line IN LISTS def_lines)
+    string(REGEX REPLACE ";.*" "" line "${line}")
+    string(STRIP "${line}" line)
+    if(line STREQUAL "EXPORTS")
+        set(in_exports ON)
+    elseif(line MATCHES "^(LIBRARY|NAME)")
+        set(in_exports OFF)
+    elseif(in_exports AND line MATCHES "^([A-Za-z_][A-Za-z0-9_]*)")
+        list(APPEND def_names ${CMAKE_MATCH_1})
+    endif()
+endforeach()
+list(SORT def_names)
+
+run(${OBJDUMP} -p ${MODULE})
+set(exported "")
+set(in_table OFF)
+string(REPLACE "\n" ";" dump_lines "${run_output}")
+foreach(line IN LISTS dump_lines)
+    if(line MATCHES "\\[Ordinal/Name Pointer\\] Table")
+        set(in_table ON)
+    elseif(in_table AND line MATCHES "^[ \t]*\\[ *[0-9]+\\] ([A-Za-z_][A-Za-z0-9_@]*)")
+        list(APPEND exported ${CMAKE_MATCH_1})
+    elseif(in_table AND NOT line MATCHES "^[ \t]*$")
+        set(in_table OFF)
+    endif()
+endforeach()
+list(SORT exported)
+
+foreach(name IN LISTS declared)
+    if(NOT name IN_LIST exported)
+        fail("${name} is declared in ${header_name} but ${MODULE} does not export it")
+    endif()
+endforeach()
+foreach(name IN LISTS exported)
+    if(NOT name IN_LIST declared)
+        fail("${name} is exported but ${header_name} does not declare it")
+    endif()
+endforeach()
+if(NOT def_names STREQUAL exported)
+    fail(".def names (${def_names}) differ from the export table (${exported})")
+endif()
+
+# ---- The decoration callers ask for, against the module's definitions -------
+set(refs "#include <${header_name}>\n#ifdef __cplusplus\nextern \"C\" {\n#endif\nvoid *const volatile header_references[] = {\n")
+foreach(name IN LISTS declared)
+    string(APPEND refs "    (void *)&${name},\n")
+endforeach()
+string(APPEND refs "};\nint main(void) { return header_references[0] == 0; }\n#ifdef __cplusplus\n}\n#endif\n")
+file(WRITE ${WORK}/references.c "${refs}")
+
+run(${NM} ${MODULE})
+set(module_symbols "${run_output}")
+
+foreach(language c c++)
+    if(language STREQUAL "c")
+        set(compiler ${CC})
+    else()
+        set(compiler ${CXX})
+    endif()
+    set(object ${WORK}/references-${language}.o)
+    run(${compiler} -x ${language} -I${INCLUDE_DIR} ${define_flags} -c ${WORK}/references.c -o ${object})
+    run(${NM} -u ${object})
+    set(wanted "${run_output}")
+    foreach(name IN LISTS declared)
+        if(NOT wanted MATCHES " U _${name}(@[0-9]+)?\n")
+            fail("${language}: no plain C reference to ${name} (is it inside extern \"C\"?)")
+            continue()
+        endif()
+        set(asked "${CMAKE_MATCH_1}")
+        # A module linked with --kill-at carries both _Name and _Name@N.
+        if(module_symbols MATCHES " T _${name}(@[0-9]+)\n")
+            set(defined "${CMAKE_MATCH_1}")
+        elseif(module_symbols MATCHES " T _${name}\n")
+            set(defined "")
+        else()
+            set(defined "(no symbol)")
+        endif()
+        if(NOT asked STREQUAL defined)
+            fail("${language}: callers of ${name} ask for '${name}${asked}', the module defines '${name}${defined}'")
+        endif()
+    endforeach()
+    # Every reference resolves through the import library.
+    execute_process(COMMAND ${compiler} -static ${object} ${IMPLIB} -o ${WORK}/references-${language}.exe
+                    RESULT_VARIABLE link_failed OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(link_failed)
+        fail("${language}: linking against ${IMPLIB} failed:\n${out}${err}")
+    endif()
+endforeach()
+
+if(failures)
+    message(FATAL_ERROR "${header_name} and ${MODULE} disagree:\n${failures}")
+endif()
+message(STATUS "${header_name}: ${declared_count} declarations match ${MODULE}")

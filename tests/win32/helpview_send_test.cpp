@@ -1,0 +1,159 @@
+// helpview-send.exe against the real viewer in a process of its own (with
+// the recording test control as its browser): it navigates and closes a
+// running viewer, and says so clearly, with its own exit codes, when no
+// viewer runs or its arguments are wrong.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "helpview_process.h"
+#include "testbrowser/test_browser.h"
+
+using namespace hvtest;
+
+namespace {
+
+struct ToolRun {
+    DWORD exitCode = STILL_ACTIVE;
+    std::string output; // standard output and standard error together
+};
+
+// Runs helpview-send.exe with the arguments and collects what it prints.
+ToolRun RunTool(const std::string &arguments)
+{
+    ToolRun run;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return run;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    std::string exe = BinFolder() + "helpview-send.exe";
+    std::string line = "\"" + exe + "\" " + arguments;
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process{};
+    BOOL started = CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                  &process);
+    CloseHandle(writeEnd);
+    if (started) {
+        char chunk[512];
+        DWORD got = 0;
+        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got)
+            run.output.append(chunk, got);
+        if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &run.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(readEnd);
+    return run;
+}
+
+std::string Narrow(const std::wstring &text)
+{
+    std::string bytes;
+    for (wchar_t c : text)
+        bytes += c < 0x80 ? char(c) : '?';
+    return bytes;
+}
+
+testbrowser::Library &TestControls()
+{
+    static testbrowser::Library library;
+    return library;
+}
+
+class HelpViewSend : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(TestControls().Loaded());
+        ASSERT_EQ(TestControls().Register(testbrowser::AsWebBrowser), S_OK);
+    }
+    static void TearDownTestSuite() { TestControls().Unregister(); }
+
+    void SetUp() override
+    {
+        DeleteFileA(PlacementPath().c_str());
+        log_ = testbrowser::StartLog(L"helpview_send_test.log");
+    }
+    void TearDown() override
+    {
+        testbrowser::StopLog();
+        DeleteFileA(PlacementPath().c_str());
+    }
+
+    // The addresses the viewer navigated to, once there are at least count.
+    std::vector<std::string> Navigations(const Viewer &viewer, size_t count) const
+    {
+        std::vector<std::string> urls;
+        DWORD start = GetTickCount();
+        do {
+            urls.clear();
+            for (const testbrowser::Call &call : testbrowser::CallsOf(testbrowser::ReadLog(log_), "Navigate"))
+                if (call.process == viewer.Id() && !call.args.empty())
+                    urls.push_back(Narrow(call.args[0]));
+            if (urls.size() >= count)
+                break;
+            Sleep(10);
+        } while (GetTickCount() - start < 5000);
+        return urls;
+    }
+
+    std::wstring log_;
+};
+
+TEST_F(HelpViewSend, NavigatesAndClosesARunningViewer)
+{
+    ViewerFiles files = PrepareViewer("helpview_send");
+    Viewer viewer(files, "");
+    ASSERT_NE(viewer.Window(), nullptr);
+    ASSERT_EQ(Navigations(viewer, 1).size(), 1u) << "the start page";
+
+    ToolRun navigate = RunTool("navigate http://example.org/sent/page.htm");
+    EXPECT_EQ(navigate.exitCode, 0u) << navigate.output;
+    std::vector<std::string> urls = Navigations(viewer, 2);
+    ASSERT_EQ(urls.size(), 2u);
+    EXPECT_EQ(urls.back(), "bstr:http://example.org/sent/page.htm");
+
+    ToolRun close = RunTool("close");
+    EXPECT_EQ(close.exitCode, 0u) << close.output;
+    EXPECT_EQ(viewer.WaitForExit(), 0u) << "the viewer ended as by its close button";
+    EXPECT_EQ(ReadBytes(PlacementPath()).size(), 8u) << "closing saved the placement";
+}
+
+TEST_F(HelpViewSend, SaysSoWhenNoViewerRuns)
+{
+    ASSERT_EQ(FindWindowA(ViewerClass, nullptr), nullptr) << "a viewer from elsewhere is running";
+    for (const char *arguments : {"navigate http://example.org/", "close"}) {
+        ToolRun run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, 1u) << arguments;
+        EXPECT_NE(run.output.find("no help viewer is running"), std::string::npos) << arguments << ": " << run.output;
+    }
+}
+
+TEST_F(HelpViewSend, BadArgumentsGetTheUsage)
+{
+    for (const char *arguments : {"", "navigate", "close now", "jump http://example.org/", "navigate \"\""}) {
+        ToolRun run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, 2u) << "[" << arguments << "]";
+        EXPECT_NE(run.output.find("usage: helpview-send navigate ADDRESS"), std::string::npos)
+            << "[" << arguments << "]: " << run.output;
+    }
+    // An address the viewer would cut is refused, not cut.
+    ToolRun longer = RunTool("navigate http://example.org/" + std::string(300, 'p'));
+    EXPECT_EQ(longer.exitCode, 2u);
+    EXPECT_NE(longer.output.find("longer than 255 bytes"), std::string::npos) << longer.output;
+}
+
+} // namespace
