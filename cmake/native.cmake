@@ -27,6 +27,8 @@ add_library(audiolink_portable STATIC ${AUDIOLINK_PORTABLE_SOURCES})
 target_include_directories(audiolink_portable PUBLIC ${CMAKE_SOURCE_DIR}/audiolink)
 add_library(helpview_portable STATIC ${HELPVIEW_PORTABLE_SOURCES})
 target_include_directories(helpview_portable PUBLIC ${CMAKE_SOURCE_DIR}/helpview)
+add_library(engine_portable STATIC ${ENGINE_PORTABLE_SOURCES})
+target_include_directories(engine_portable PUBLIC ${CMAKE_SOURCE_DIR}/outside/bass)
 
 enable_testing()
 if(TARN_FUZZ)

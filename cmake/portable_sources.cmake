@@ -31,3 +31,8 @@ set(AUDIOLINK_PORTABLE_SOURCES
     ${CMAKE_SOURCE_DIR}/audiolink/directx_version.cpp
     ${CMAKE_SOURCE_DIR}/audiolink/media_names.cpp
 )
+set(ENGINE_PORTABLE_SOURCES
+    ${CMAKE_SOURCE_DIR}/outside/bass/wav_format.cpp
+    ${CMAKE_SOURCE_DIR}/outside/bass/sample_render.cpp
+    ${CMAKE_SOURCE_DIR}/outside/bass/peaking_filter.cpp
+)

@@ -95,6 +95,23 @@ DWORD KeepParameters(Entry entry, const DWORD *args, DWORD result, BYTE *block)
     }
 }
 
+// The library reads the start of a stream before BASS_StreamCreateURL
+// returns, whether the creation then succeeds or not: when a test scripted
+// "(create block)" as n, the download procedure gets n bytes (at most 256)
+// on the caller's thread inside the call.
+constexpr DWORD MaxFirstBlock = 256;
+
+void DeliverFirstBlock()
+{
+    ULONGLONG bytes = 0;
+    if (!Download.proc || !ScriptedResult("(create block)", &bytes) || bytes == 0)
+        return;
+    char block[MaxFirstBlock];
+    DWORD length = bytes < MaxFirstBlock ? DWORD(bytes) : MaxFirstBlock;
+    FillMemory(block, length, 'd');
+    Download.proc(block, length, Download.user);
+}
+
 ULONGLONG Answer(Entry entry, const DWORD *args, DWORD count, const char *const *texts,
                  const bool *isText)
 {
@@ -109,6 +126,7 @@ ULONGLONG Answer(Entry entry, const DWORD *args, DWORD count, const char *const 
     case Entry::BASS_StreamCreateURL: // (url, offset, flags, proc, user)
         Download.proc = reinterpret_cast<BASS_DownloadProc>(args[3]);
         Download.user = args[4];
+        DeliverFirstBlock();
         break;
     case Entry::BASS_ChannelSetDSP: // (channel, proc, user, priority)
         Dsp.proc = reinterpret_cast<BASS_DspProc>(args[1]);
@@ -232,11 +250,46 @@ template <typename Job> HANDLE StartJob(LPTHREAD_START_ROUTINE routine, Job *job
     return thread;
 }
 
+// Up to version 1.1 (a version number of at most 1.1) BASS_MusicGetLength
+// took the channel alone; later versions take two arguments. The double
+// takes as many words as the version it answers with, so a caller that
+// passes the wrong count unbalances its own stack, as with the library.
+bool MusicLengthTakesOneArgument()
+{
+    ULONGLONG version = DefaultVersion;
+    ScriptedResult("BASS_GetVersion", &version);
+    DWORD major = DWORD(version) & 0xFFFF;
+    DWORD minor = (DWORD(version) >> 16) & 0xFFFF;
+    // "1.1", "1.10", "1.100": the digits after the point read as a fraction.
+    while (minor && minor % 10 == 0)
+        minor /= 10;
+    return major < 1 || (major == 1 && minor <= 1);
+}
+
 } // namespace
 
 } // namespace bassdouble
 
 using namespace bassdouble;
+
+extern "C" {
+
+// The stub for this call's version, for the jump below.
+__attribute__((used)) const void *MusicLengthStub()
+{
+    if (MusicLengthTakesOneArgument())
+        return reinterpret_cast<const void *>(&Stub<BASS_MusicGetLengthV1_t>::Enter<Entry::BASS_MusicGetLength>);
+    return reinterpret_cast<const void *>(&Stub<BASS_MusicGetLength_t>::Enter<Entry::BASS_MusicGetLength>);
+}
+
+// Chooses the stub on entry, before the caller's words are touched.
+__attribute__((naked)) void MusicLengthByVersion()
+{
+    asm("call _MusicLengthStub\n\t"
+        "jmp *%eax");
+}
+
+} // extern "C"
 
 // The exported entry points: a jump through a pointer to the stub.
 #define DOUBLE_EXPORT(name)                                                                \
@@ -244,7 +297,9 @@ using namespace bassdouble;
     extern const void *const name##_target;                                                \
     __attribute__((naked)) void name() { asm("jmp *_" #name "_target"); }                  \
     const void *const name##_target =                                                      \
-        reinterpret_cast<const void *>(&Stub<name##_t>::Enter<Entry::name>);               \
+        Entry::name == Entry::BASS_MusicGetLength                                          \
+            ? reinterpret_cast<const void *>(&MusicLengthByVersion)                        \
+            : reinterpret_cast<const void *>(&Stub<name##_t>::Enter<Entry::name>);         \
     }
 BASS_ENTRY_POINTS(DOUBLE_EXPORT)
 BASSWMA_ENTRY_POINTS(DOUBLE_EXPORT)

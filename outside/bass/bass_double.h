@@ -5,7 +5,10 @@
 // the 32-bit argument words in order, the texts of its text arguments, the
 // calling thread) and answers with the result a test scripted for that
 // entry point, 0 when none was; BASS_GetVersion answers 2.0 (0x00000002)
-// unless scripted. Loading and unloading a double is recorded as the calls
+// unless scripted; BASS_MusicGetLength takes the one argument word of the
+// versions up to 1.1 when the version answered is one of those. Scripting
+// "(create block)" as n makes BASS_StreamCreateURL hand its download
+// procedure n bytes (at most 256) inside the call. Loading and unloading a double is recorded as the calls
 // "(attach)" and "(detach)". The script and the record live in memory
 // shared by every double in the process and by the test program, so they
 // outlive the doubles: a test can script a version before the library under
