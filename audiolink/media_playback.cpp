@@ -206,7 +206,12 @@ int StartChannel(const StartPlan &plan)
 DWORD NetworkStream(DWORD flags)
 {
     PrepareLocalCopy(PendingPath);
-    return BASSSTREAMCREATEURL(PathBuffer, 0, flags, DOWNLOADPROC, 0);
+    DWORD stream = BASSSTREAMCREATEURL(PathBuffer, 0, flags, DOWNLOADPROC, 0);
+    // No stream, no further blocks: what the library delivered while it
+    // tried stays as an unfinished copy, closed now rather than held open.
+    if (!stream)
+        DisarmDownload();
+    return stream;
 }
 
 int PlayMedia(DWORD offset, DWORD length)

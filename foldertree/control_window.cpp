@@ -47,18 +47,39 @@ LRESULT OnCreate(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(control, message, wParam, lParam);
 }
 
+// The parent's code for a label edit of the tree (only a host that gave the
+// tree TVS_EDITLABELS gets them); 0 for anything else.
+int LabelEditCode(const NMHDR *header)
+{
+    switch (header->code) {
+    case TVN_BEGINLABELEDITA:
+        return BFFN_BEGINLABELEDIT;
+    case TVN_ENDLABELEDITA:
+        return BFFN_ENDLABELEDIT;
+    default:
+        return 0;
+    }
+}
+
 LRESULT OnNotify(HWND control, UINT message, WPARAM wParam, NMHDR *header)
 {
     HWND tree = OwnTree(control);
-    if (tree && header && header->hwndFrom == tree && header->code == TVN_BEGINDRAGA)
+    bool fromOwnTree = tree && header && header->hwndFrom == tree;
+    if (fromOwnTree && header->code == TVN_BEGINDRAGA)
         return BeginItemDrag(control, tree, reinterpret_cast<NMTREEVIEWA *>(header));
-    if (!HandleTreeNotify(control, static_cast<int>(wParam), header)) {
-        int code = tree && header && header->hwndFrom == tree ? NotifyCode(tree, header) : 0;
+    if (!HandleTreeNotify(control, static_cast<int>(wParam), header) && fromOwnTree) {
         HWND parent = GetParent(control);
-        if (code && parent) {
+        auto report = [&](int code) {
             SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(tree));
+        };
+        if (int code = NotifyCode(tree, header); code && parent) {
+            report(code);
             return 0;
         }
+        // Reported, and answered FALSE below: the edit may start, and the
+        // tree keeps its label unless the parent set a new one meanwhile.
+        if (int code = LabelEditCode(header); code && parent)
+            report(code);
     }
     // Answers FALSE, so an expansion that was just loaded goes on.
     return DefWindowProcA(control, message, wParam, reinterpret_cast<LPARAM>(header));

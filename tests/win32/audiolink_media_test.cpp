@@ -6,6 +6,7 @@
 #include "audiolink.h"
 #include "equalizer_rules.h"
 #include "media_state.h"
+#include "themekit.h"
 
 #include <commctrl.h>
 
@@ -327,6 +328,94 @@ TEST_F(Media, ModulesLocalFilesAndCdTracks)
     EXPECT_EQ(BASSMEDIATYPE(), 4);
 }
 
+TEST_F(Media, CdTrackOnTheCdDriveOfThePrefix)
+{
+    // The test prefix has C: as a fixed drive and D: as a CD-ROM drive.
+    std::string drives = Take(THDSKLIST());
+    ASSERT_NE(drives.find('C'), std::string::npos) << drives;
+    ASSERT_NE(drives.find('d'), std::string::npos) << "no CD-ROM drive D: in the test prefix: " << drives;
+
+    EXPECT_EQ(Open("D:\\Track05.cda"), 0);
+    EXPECT_EQ(PendingKind, audiolink::CdTrackKind);
+    EXPECT_EQ(StreamName(), "") << "a CD track has no display name";
+    EXPECT_EQ(MusicName(), "");
+    bassdouble::ClearCalls();
+    bassdouble::SetResult("BASS_CD_StreamCreate", 0x410);
+    EXPECT_EQ(BASSPLAY(7, 8), 0);
+    EXPECT_EQ(PlayingCalls(), (Names{"BASS_CD_StreamCreate", "BASS_Start", "BASS_StreamPlay"}));
+    bassdouble::CallRecord create = bassdouble::CallsOf("BASS_CD_StreamCreate").at(0);
+    EXPECT_EQ(create.module, "BASSCD.DLL");
+    EXPECT_EQ(create.args, (Args{0, 4, BASS_FLAGS_CD_STREAM})) << "the first CD drive, the fifth track";
+    EXPECT_EQ(bassdouble::CallsOf("BASS_StreamPlay").at(0).args, (Args{0x410, 0, 0}));
+    EXPECT_EQ(BASSMEDIATYPE(), 4);
+    bassdouble::SetResult("BASS_StreamGetLength", 7777);
+    EXPECT_EQ(BASSMEDIAGETLENGTH(), 7777u);
+
+    // Lower case and no digits: the same drive, track -1.
+    EXPECT_EQ(Open("d:\\Music\\Track.CDA"), 0);
+    bassdouble::ClearCalls();
+    EXPECT_EQ(BASSPLAY(0, 0), 0);
+    EXPECT_EQ(bassdouble::CallsOf("BASS_CD_StreamCreate").at(0).args,
+              (Args{0, DWORD(-1), BASS_FLAGS_CD_STREAM}));
+
+    // Without a drive letter there is nothing to play.
+    EXPECT_EQ(Open("Track05.cda"), 0);
+    EXPECT_EQ(PendingKind, audiolink::CdTrackKind);
+    bassdouble::ClearCalls();
+    EXPECT_EQ(BASSPLAY(0, 0), 0);
+    EXPECT_EQ(PlayingCalls(), Names{});
+}
+
+TEST_F(OldMedia, ModuleLengthTakesTheChannelAloneUpToVersionOneOne)
+{
+    EXPECT_EQ(Open(Write("tune.it", "IMPMTune")), 0);
+    bassdouble::SetResult("BASS_MusicLoad", 0x310);
+    EXPECT_EQ(BASSPLAY(0, 0), 0);
+    EXPECT_EQ(BASSMEDIATYPE(), 1);
+    bassdouble::ClearCalls();
+    bassdouble::SetResult("BASS_MusicGetLength", 1234);
+    // Twice: a wrong argument count would leave the stack unbalanced.
+    EXPECT_EQ(BASSMEDIAGETLENGTH(), 1234u);
+    bassdouble::SetResult("BASS_MusicGetLength", 0xFFFFFFFFull);
+    EXPECT_EQ(BASSMEDIAGETLENGTH(), 0u);
+    std::vector<bassdouble::CallRecord> calls = bassdouble::CallsOf("BASS_MusicGetLength");
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].args, Args{0x310}) << "the one-argument form";
+    EXPECT_EQ(calls[1].args, Args{0x310});
+}
+
+// A network stream whose creation fails after the library delivered its
+// first block: the copy must not stay armed or open.
+TEST_F(Media, FailedNetworkStreamEndsItsLocalCopy)
+{
+    ScratchFolder downloads;
+    BASSSETDOWNLOADPATH(ByteString(downloads.Path() + "\\"));
+    BASSSTREAMSAVE(1);
+    const std::string address = "http://host/path/broken.mp3";
+    EXPECT_EQ(Open(address), 0);
+    bassdouble::SetResult("(create block)", 5);
+    bassdouble::SetResult("BASS_StreamCreateURL", 0);
+    bassdouble::SetResult("BASS_ErrorGetCode", 2);
+    EXPECT_EQ(BASSPLAY(0, 0), 2);
+    EXPECT_EQ(CurrentChannel, 0u);
+    std::string copy = downloads / "broken.mp3";
+    EXPECT_EQ(ReadWholeFile(copy), "ddddd") << "what arrived is kept";
+    EXPECT_TRUE(IsClosedByOthers(copy)) << "the unfinished copy is closed";
+    DWORD more = 3;
+    WaitAndClose(bassdouble::DeliverDownload("xyz", &more, 1, TRUE));
+    EXPECT_EQ(ReadWholeFile(copy), "ddddd") << "late blocks are dropped";
+
+    // A stream that is created keeps its copy armed.
+    bassdouble::SetResult("(create block)", 0);
+    bassdouble::SetResult("BASS_StreamCreateURL", 0x220);
+    EXPECT_EQ(Open("http://host/path/fine.mp3"), 0);
+    EXPECT_EQ(BASSPLAY(0, 0), 0);
+    WaitAndClose(bassdouble::DeliverDownload("abc", &more, 1, FALSE));
+    EXPECT_EQ(BASSCLOSECHANNEL(0), 0);
+    EXPECT_EQ(ReadWholeFile(downloads / "fine.mp3"), "abc");
+    BASSSETDOWNLOADPATH(nullptr);
+}
+
 TEST_F(Media, FailuresOfTheStartSequence)
 {
     std::string path = Write("a.mp3", std::string(200, 'a'));
@@ -406,6 +495,52 @@ TEST_F(BassOnlyMedia, WindowsMediaWithoutItsAddOnPlaysNothing)
     bassdouble::ClearCalls();
     EXPECT_EQ(BASSPLAY(0, 0), 0);
     EXPECT_EQ(EntryCalls().size(), 0u);
+}
+
+class NoStartMedia : public Media {
+protected:
+    NoStartMedia() : Media("no-start") {}
+};
+
+class NoPlayMedia : public Media {
+protected:
+    NoPlayMedia() : Media("no-play") {}
+};
+
+TEST_F(NoStartMedia, MissingStartKeepsTheChannelWithoutPlaying)
+{
+    std::string path = Write("a.mp3", std::string(200, 'a'));
+    EXPECT_EQ(Open(path), 0);
+    bassdouble::SetResult("BASS_StreamCreateFile", 0x150);
+    bassdouble::ClearCalls();
+    EXPECT_EQ(BASSPLAY(0, 0), -1) << "output cannot be started";
+    EXPECT_EQ(CurrentChannel, 0x150u) << "the channel is kept";
+    EXPECT_EQ(BASSMEDIATYPE(), 0);
+    EXPECT_EQ(PlayingCalls(), Names{"BASS_StreamCreateFile"});
+}
+
+TEST_F(NoPlayMedia, MissingPlayCallsReturnZeroWithTheChannelKept)
+{
+    struct {
+        std::string name;
+        const char *create;
+        DWORD channel;
+    } rows[] = {
+        {"tune.xm", "BASS_MusicLoad", 0x160},
+        {"a.mp3", "BASS_StreamCreateFile", 0x170},
+        {"talk.wma", "BASS_WMA_StreamCreateFile", 0x180},
+        {"D:\\Track02.cda", "BASS_CD_StreamCreate", 0x190},
+    };
+    for (const auto &row : rows) {
+        bool local = row.name[1] != ':';
+        EXPECT_EQ(Open(local ? Write(row.name, std::string(300, 'x')) : row.name), 0) << row.name;
+        bassdouble::SetResult(row.create, row.channel);
+        bassdouble::ClearCalls();
+        EXPECT_EQ(BASSPLAY(0, 0), 0) << row.name;
+        EXPECT_EQ(CurrentChannel, row.channel) << row.name;
+        EXPECT_EQ(BASSMEDIATYPE(), 0) << row.name << ": the kind is not recorded";
+        EXPECT_EQ(PlayingCalls(), (Names{row.create, "BASS_Start"})) << row.name;
+    }
 }
 
 TEST_F(BareMedia, MissingEntryPointsReturnZeroWithoutAChannel)

@@ -108,38 +108,53 @@ std::string Hex(COLORREF colour)
     return text;
 }
 
-// A shown control whose tree holds a folder with a few sub-folders.
+// One shown control for the painting checks, whose tree holds a folder with
+// a few sub-folders; each check starts from its colours, its size, no
+// selection and the top of the tree.
 class PaintingTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    static void SetUpTestSuite()
     {
+        host_ = new HostWindow;
         base_ = FreshFolder("ft_painting");
         std::vector<std::string> folders;
         for (int i = 0; i < 40; ++i)
             folders.push_back("folder " + std::to_string(100 + i));
         MakeFolders(base_, folders);
-        ShowWindow(host_.Get(), SW_SHOWNOACTIVATE);
-        control_ = foldertree::CreateTarnBrowser(0, "", WS_CHILD | WS_VISIBLE, 0, 0, 300, 320, host_.Get(), 12);
+        ShowWindow(host_->Get(), SW_SHOWNOACTIVATE);
+        control_ = foldertree::CreateTarnBrowser(0, "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, host_->Get(), 12);
         PumpMessages();
         tree_ = TreeOf(control_);
-        ASSERT_NE(foldertree::TreeData(tree_), nullptr);
+        if (!foldertree::TreeData(tree_))
+            return;
         foldertree::ClearFolderTree(tree_);
         root_ = foldertree::FillFolderTree(tree_, base_.c_str(), -1, 0);
-        ASSERT_NE(root_, nullptr);
-        Expand(tree_, root_);
+        if (root_)
+            Expand(tree_, root_);
         PumpMessages();
+    }
+    static void TearDownTestSuite()
+    {
+        DestroyWindow(control_);
+        delete host_;
+        host_ = nullptr;
+        RemoveTree(base_);
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(foldertree::TreeData(tree_), nullptr);
+        ASSERT_NE(root_, nullptr);
+        SetWindowPos(control_, nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+        SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, 0);
+        SendMessageA(tree_, WM_VSCROLL, SB_TOP, 0);
         Bff_SetProperty(control_, 1, kBackground);
         Bff_SetProperty(control_, 3, kBand);
         Bff_SetProperty(control_, 4, kInk);
-    }
-    void TearDown() override
-    {
-        DestroyWindow(control_);
-        RemoveTree(base_);
+        PumpMessages();
     }
 
-    HTREEITEM Child(int index) { return Children(tree_, root_).at(size_t(index)); }
-    RECT TextRect(HTREEITEM item)
+    static HTREEITEM Child(int index) { return Children(tree_, root_).at(size_t(index)); }
+    static RECT TextRect(HTREEITEM item)
     {
         RECT rect{};
         std::memcpy(&rect, &item, sizeof item);
@@ -147,11 +162,13 @@ protected:
         return rect;
     }
 
-    HostWindow host_;
-    std::string base_;
-    HWND control_ = nullptr;
-    HWND tree_ = nullptr;
-    HTREEITEM root_ = nullptr;
+    static constexpr int kWidth = 300;
+    static constexpr int kHeight = 320;
+    static inline HostWindow *host_ = nullptr;
+    static inline std::string base_;
+    static inline HWND control_ = nullptr;
+    static inline HWND tree_ = nullptr;
+    static inline HTREEITEM root_ = nullptr;
 };
 
 TEST_F(PaintingTest, SelectedRowIsABandAcrossTheWholeWidthOverTheControlsBackground)
@@ -218,17 +235,45 @@ TEST_F(PaintingTest, PaintsAndControlsLeaveNoGdiObjectBehind)
     DeleteObject(leak);
     EXPECT_EQ(LiveGdiObjects(), before);
 
-    SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(Child(2)));
-    Capture(tree_);
+    // Small, so that the paints cost little; every paint still has the
+    // selection band and the selected text in view.
+    SetWindowPos(control_, nullptr, 0, 0, 160, 40, SWP_NOMOVE | SWP_NOZORDER);
+    SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(Child(0)));
+    Picture small = Capture(tree_);
+    ASSERT_GT(small.Count(kBand), 0);
+    ASSERT_GT(small.Count(kInk), 0);
     before = LiveGdiObjects();
+    // A thousand paints composed into a memory context (WM_PAINT with the
+    // context in wParam, as in a print), and a hundred through BeginPaint
+    // with the background erased: the same composition, both ways in.
+    HDC window = GetDC(tree_);
+    HDC memory = CreateCompatibleDC(window);
+    HBITMAP bitmap = CreateCompatibleBitmap(window, 160, 40);
+    ReleaseDC(tree_, window);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    int withPaints = LiveGdiObjects();
     for (int i = 0; i < 1000; ++i)
+        SendMessageA(tree_, WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(LiveGdiObjects(), withPaints) << "after 1,000 paints into a memory context";
+    EXPECT_EQ(Hex(GetPixel(memory, 1, TextRect(Child(0)).top + 1)), Hex(kBand)) << "they did paint";
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    for (int i = 0; i < 100; ++i)
         RedrawWindow(tree_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    EXPECT_EQ(LiveGdiObjects(), before) << "after 1,000 paints";
+    EXPECT_EQ(LiveGdiObjects(), before) << "after the window's own paints";
 
+    // Each control fills and expands its desktop and paints once into a
+    // memory context; the window's paints were counted above.
+    HDC screen = GetDC(nullptr);
+    HDC canvas = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateCompatibleBitmap(screen, 60, 40);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ previousPicture = SelectObject(canvas, picture);
     auto createAndDestroy = [&] {
-        HWND control = foldertree::CreateTarnBrowser(0, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 200, host_.Get(), 13);
-        PumpMessages();
-        UpdateWindow(control);
+        HWND control = foldertree::CreateTarnBrowser(0, "", WS_CHILD, kWidth + 10, 0, 60, 40, host_->Get(), 13);
+        PumpMessages(); // the posted expansion
+        SendMessageA(TreeOf(control), WM_PAINT, reinterpret_cast<WPARAM>(canvas), 0);
         DestroyWindow(control);
     };
     // The window manager keeps a few regions of its own once the second
@@ -241,6 +286,9 @@ TEST_F(PaintingTest, PaintsAndControlsLeaveNoGdiObjectBehind)
         createAndDestroy();
     EXPECT_EQ(LiveGdiObjects(), before) << "after 100 controls";
     EXPECT_EQ(LiveRecords(), records);
+    SelectObject(canvas, previousPicture);
+    DeleteObject(picture);
+    DeleteDC(canvas);
 }
 
 TEST_F(PaintingTest, PartialInvalidationRepaintsTheWholeTree)

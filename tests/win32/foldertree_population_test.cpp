@@ -151,6 +151,8 @@ UINT DriveType(char letter)
 
 TEST_F(FolderTreeTest, MinusTwoLeavesOutCdRomDrives)
 {
+    // The test prefix has D: as its CD-ROM drive (tools/wine-session); in a
+    // prefix without one, a drive is defined for the test.
     std::string media = FreshFolder("ft_cdrom");
     char cdrom = 0, defined = 0;
     for (char letter = 'A'; letter <= 'Z' && !cdrom; ++letter)

@@ -1,7 +1,8 @@
 // The control window through foldertree.dll: its private messages, each on
 // the control's own tree, and item drags driven by the messages a real drag
 // produces (the tree's begin-drag notification, mouse moves and the button's
-// release at the real cursor position).
+// release at the real cursor position), Escape pressed through the input
+// queue, and label edits of a tree that allows them.
 #include "foldertree_test_support.h"
 
 #include "foldertree.h"
@@ -223,6 +224,25 @@ protected:
         SendMessageA(control_, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
     }
 
+    // A key pressed and released through the system's input queue, as from
+    // the keyboard; returns once no key message waits any more.
+    void PressKey(WORD key)
+    {
+        INPUT strokes[2]{};
+        for (INPUT &stroke : strokes) {
+            stroke.type = INPUT_KEYBOARD;
+            stroke.ki.wVk = key;
+        }
+        strokes[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        ASSERT_EQ(SendInput(2, strokes, sizeof(INPUT)), 2u);
+        MSG waiting;
+        for (int i = 0; i < 50; ++i) {
+            PumpFor(20);
+            if (!PeekMessageA(&waiting, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE))
+                break;
+        }
+    }
+
     void Release(POINT client) { SendMessageA(control_, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y)); }
 
     void PumpFor(DWORD milliseconds)
@@ -299,12 +319,47 @@ TEST_F(DragTest, LosingTheCaptureOrEscapeCancelsWithoutDrop)
     Release(Centre(Child(4)));
     EXPECT_TRUE(host_.drops.empty());
 
+    // The user presses Escape: the key reaches the tree, which has the focus.
+    SetForegroundWindow(host_.Get());
+    SetFocus(control_);
+    ASSERT_EQ(GetFocus(), tree_);
     BeginDrag(Child(2));
     MoveTo(Centre(Child(4)));
-    SendMessageA(tree_, WM_KEYDOWN, VK_ESCAPE, 0);
+    PressKey(VK_ESCAPE);
     ExpectIdle();
     Release(Centre(Child(4)));
     EXPECT_TRUE(host_.drops.empty());
+}
+
+TEST_F(DragTest, LabelEditsAreReportedOnlyWhenTheTreeAllowsThem)
+{
+    HTREEITEM item = Child(1);
+    std::string label = Info(tree_, item).text;
+    EXPECT_EQ(SendMessageA(tree_, TVM_EDITLABELA, 0, LPARAM(item)), 0) << "the tree is made without label edits";
+    EXPECT_TRUE(host_.codes.empty());
+
+    SetWindowLongA(tree_, GWL_STYLE, GetWindowLongA(tree_, GWL_STYLE) | TVS_EDITLABELS);
+    auto edit = reinterpret_cast<HWND>(SendMessageA(tree_, TVM_EDITLABELA, 0, LPARAM(item)));
+    ASSERT_NE(edit, nullptr) << "the control lets the edit start";
+    EXPECT_EQ(host_.codes, std::vector<int>{BFFN_BEGINLABELEDIT});
+    SetWindowTextA(edit, "renamed");
+    SendMessageA(tree_, TVM_ENDEDITLABELNOW, FALSE, 0);
+    PumpMessages();
+    // Wine's tree ends the edit a second time as its edit box loses the
+    // focus; each end is reported.
+    ASSERT_GE(host_.codes.size(), 2u);
+    EXPECT_EQ(host_.codes[0], BFFN_BEGINLABELEDIT);
+    for (size_t i = 1; i < host_.codes.size(); ++i)
+        EXPECT_EQ(host_.codes[i], BFFN_ENDLABELEDIT) << i;
+    EXPECT_EQ(Info(tree_, item).text, label) << "the parent renames, not the tree";
+
+    // The same notification naming another tree is not this control's.
+    host_.codes.clear();
+    NMTVDISPINFOA foreign{};
+    foreign.hdr = NMHDR{host_.Get(), UINT_PTR(kControlId), UINT(TVN_BEGINLABELEDITA)};
+    foreign.item.hItem = item;
+    EXPECT_EQ(SendMessageA(control_, WM_NOTIFY, kControlId, LPARAM(&foreign)), 0);
+    EXPECT_TRUE(host_.codes.empty());
 }
 
 TEST_F(DragTest, FolderExpandsAfterTheCursorRestsOneSecond)
