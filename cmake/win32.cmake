@@ -26,6 +26,8 @@ add_subdirectory(audiolink)
 add_subdirectory(foldertree)
 add_subdirectory(helpview)
 add_subdirectory(tools/helpview-send)
+# The example application around the three modules (make demo runs its tour).
+add_subdirectory(examples/host)
 
 enable_testing()
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)

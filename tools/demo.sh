@@ -1,36 +1,70 @@
 #!/bin/bash
-# Shows what the system can do, under Wine: the help viewer opened on its
-# bundled help page, and the skin library's window, buttons and message box.
-# Pictures go to build/demo/. Without a display a private X server is used;
-# with one, the viewer stays open on it for DEMO_SECONDS (default 15) unless
-# it is closed sooner.
+# Shows the three modules working together, under Wine: the example host
+# application (examples/host) runs its scripted tour. It selects a sample in
+# the folder tree, plays it through the audio bridge with the equalizer and
+# rotate on (the rendering engine writes what it plays to a WAVE file),
+# opens the help viewer, sends it to another page and closes it, and saves
+# pictures. Then sox draws the rendered output, and the skin library's own
+# pictures are added. Everything goes to build/demo/.
+# Without a display a private X server is used; with one, the tour runs in
+# real windows on it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${TARN_WIN32_BUILD:-$here/build/win32}
 out=$here/build/demo
-mkdir -p "$out"
 winpath() { printf 'Z:%s' "$1" | sed 's#/#\\#g'; }
+rel() { printf '%s' "${1#$here/}"; }
 
-echo "== Help viewer on its bundled help page =="
-viewer=$out/viewer
-mkdir -p "$viewer"
-cp "$build/bin/helpview.exe" "$viewer/"
-cp "$here"/helpview/demo/helpview.{sys,skl,htm} "$viewer/"
-rm -f "$out/helpview.png"
-driver=("$build/demo/helpview_demo.exe" "$(winpath "$viewer")" "$(winpath "$out/helpview.png")")
+mkdir -p "$out"
+rm -rf "$out"/host-*.png "$out"/help-viewer.png "$out"/tour-*.txt "$out"/tour-output.* "$out"/themekit*.png \
+    "$out"/helpview.png "$out"/viewer
+
+echo "== The host application's tour (examples/host: folder tree, audio bridge, help viewer) =="
+session=(env TARN_WIN32_BUILD="$build")
 if [ -n "${DISPLAY:-}" ]; then
-    TARN_KEEP_DISPLAY=1 TARN_WIN32_BUILD=$build "$here/tools/run-win32" "${driver[@]}" "${DEMO_SECONDS:-15}"
-else
-    TARN_WIN32_BUILD=$build "$here/tools/run-win32" "${driver[@]}" 0
+    session+=(TARN_KEEP_DISPLAY=1)
+    echo "(in real windows on $DISPLAY)"
 fi
-[ -f "$out/helpview.png" ] || { echo "demo: no picture of the viewer was made" >&2; exit 1; }
-echo "picture: build/demo/helpview.png"
-echo "Note: Wine here has no HTML engine (Debian ships no Gecko for it). The"
-echo "browser control is created and told to show the page, but its area stays"
-echo "empty; on Windows the page appears there."
+status=0
+"${session[@]}" TARN_ENGINE_OUTPUT="$(winpath "$out/tour-output.wav")" \
+    "$here/tools/run-win32" "$build/host/host.exe" /tour /out "$(winpath "$out")" >"$out/tour-log.txt" 2>&1 || status=$?
+if [ ! -s "$out/tour-summary.txt" ]; then
+    cat "$out/tour-log.txt" >&2
+    echo "demo: the tour wrote no summary (exit code $status)" >&2
+    exit 1
+fi
+tr -d '\r' <"$out/tour-summary.txt" | sed 's/^/  /'
+[ "$status" = 0 ] || { echo "demo: the tour did not go as planned (exit code $status)" >&2; exit 1; }
 
-echo "== Skinned window, 3D button and message box (skin library stand-in) =="
+echo
+echo "== A picture of the rendered output (sox) =="
+if command -v sox >/dev/null 2>&1 && [ -s "$out/tour-output.wav" ]; then
+    # Up to 4 kHz, where the tone and the sweep are.
+    sox "$out/tour-output.wav" -n rate 8k spectrogram -x 800 -Y 500 -z 60 \
+        -t "Evening Tone as the engine rendered it: equalizer and rotate on" \
+        -c "left channel above, right below" -o "$out/tour-output.png"
+    echo "  spectrogram: $(rel "$out/tour-output.png")"
+    echo "  Rotate swings the sound between the sides: each channel falls silent in"
+    echo "  turn (the right near 0.9 s and 4.5 s, the left near 2.7 s and 6.2 s). The"
+    echo "  rising sweep is brighter where it passes the raised 1 kHz band."
+else
+    echo "  (no picture: sox is missing or the engine wrote nothing; make setup installs sox)"
+fi
+
+echo
+echo "== The skin library's window, 3D button and message box (stand-in) =="
 (cd "$out" && TARN_WIN32_BUILD=$build TARN_SCREENSHOT_DIR="$(winpath "$out")" \
     "$here/tools/run-win32" "$build/tests/themekit_skin_test.exe" --gtest_filter='*Screenshot*' >/dev/null)
-ls "$out"/themekit*.png >/dev/null 2>&1 || { echo "demo: no picture of the skin was made" >&2; exit 1; }
-for png in "$out"/themekit*.png; do echo "picture: ${png#$here/}"; done
+for png in "$out"/themekit*.png; do [ -f "$png" ] && echo "  picture: $(rel "$png")"; done
+
+echo
+echo "== Where to look =="
+echo "  $(rel "$out")/host-main.png      the host: folder tree in its colours, what is playing"
+echo "  $(rel "$out")/host-effects.png   the effects dialog the audio bridge reads"
+echo "  $(rel "$out")/help-viewer.png    the help viewer, after the host sent it to a page"
+echo "  $(rel "$out")/tour-output.wav    what the engine played, and tour-output.png, its picture"
+echo "  $(rel "$out")/tour-summary.txt   the summary above"
+echo "Note: Wine here has no HTML engine (Debian ships no Gecko for it). The viewer's"
+echo "browser control is created and told to show each page, but its page area stays"
+echo "empty; on Windows the page appears there."
+echo "Use the host yourself, on your display: TARN_KEEP_DISPLAY=1 tools/run-win32 $(rel "$build")/host/host.exe"

@@ -3,7 +3,7 @@
 # machine. Safe to run again: it installs only what is missing.
 set -euo pipefail
 packages=(g++-mingw-w64-i686 wine wine32:i386 xvfb xauth cmake make googletest
-          clang libclang-rt-14-dev g++ fonts-wine)
+          clang libclang-rt-14-dev g++ fonts-wine sox)
 need_i386=0
 dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
 missing=()

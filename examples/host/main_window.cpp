@@ -1,0 +1,392 @@
+// The host's main window: the folder tree of the bundled samples on the
+// left, what is playing on the right, the effects dialog beside it, and the
+// help viewer a button away. Selecting a sample folder plays its sample.
+#include "host_app.h"
+
+#include <audiolink.h>
+#include <foldertree.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace host {
+
+namespace {
+
+constexpr int kInfoId = 201;
+constexpr int kStatusId = 202;
+constexpr int kEffectsButton = 301;
+constexpr int kHelpButton = 302;
+constexpr int kStopButton = 303;
+
+constexpr UINT_PTR kMeterTimer = 1;
+constexpr UINT_PTR kTourTimer = 2;
+
+constexpr int kClientWidth = 720;
+constexpr int kClientHeight = 420;
+constexpr int kTreeWidth = 280;
+
+// The tree in the application's colours: a dark ground, light text, a blue
+// band behind the selected row. Never pure white for text: the control lays
+// the tree's picture over its ground with the tree's white background made
+// transparent, and white text would vanish with it.
+constexpr COLORREF kTreeGround = RGB(24, 32, 48);
+constexpr COLORREF kTreeText = RGB(220, 230, 240);
+constexpr COLORREF kBandColour = RGB(70, 130, 180);
+constexpr COLORREF kSelectedText = RGB(255, 244, 200);
+
+struct MainState {
+    TourOptions tourOptions;
+    HWND control = nullptr; // the TARNBFF window
+    HWND info = nullptr;
+    HWND status = nullptr;
+    HWND effects = nullptr;
+    HelpViewer viewer;
+    NowPlaying playing;
+    Tour *tour = nullptr;
+};
+
+MainState *StateOf(HWND window)
+{
+    return reinterpret_cast<MainState *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+std::string ItemLabel(HWND tree, HTREEITEM item)
+{
+    char text[MAX_PATH] = {};
+    TVITEMA data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    return item && SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(&data)) ? std::string(text) : std::string();
+}
+
+void SetStatus(MainState *state, const std::string &text)
+{
+    SetWindowTextA(state->status, text.c_str());
+}
+
+void ShowPlaying(MainState *state)
+{
+    const NowPlaying &playing = state->playing;
+    std::string text = "File: " + playing.path + "\r\n";
+    if (playing.openResult != 0) {
+        text += "BASSOPEN refused it (" + std::to_string(playing.openResult) + ")";
+    } else {
+        text += "Kind: " + KindName(playing.kind) + "\r\nName: " + playing.displayName + "\r\n";
+        if (playing.playResult != 0)
+            text += "Not played: " + std::to_string(playing.playResult) + " " + playing.playError + "\r\n";
+        text += "Effects: " + EffectHandles();
+    }
+    char output[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA(kEngineOutputVariable, output, sizeof output);
+    text += length && length < sizeof output
+                ? std::string("\r\nOutput file: ") + output
+                : std::string("\r\nOutput file: none (") + kEngineOutputVariable + " names one)";
+    SetWindowTextA(state->info, text.c_str());
+}
+
+// The sample of the folder the user selected in the tree.
+void PlaySelection(HWND window, MainState *state, HWND tree)
+{
+    std::string folder = TakeText(Bff_GetPath(tree));
+    std::string sample = FindSampleIn(folder);
+    if (sample.empty()) {
+        state->playing = NowPlaying{};
+        state->playing.path = folder;
+        SetStatus(state, "No sample in \"" + folder + "\"");
+    } else {
+        state->playing = OpenAndPlay(window, sample);
+        std::string name = sample.substr(sample.find_last_of('\\') + 1);
+        SetStatus(state, (state->playing.playResult == 0 ? "Playing " : "Could not play ") + name);
+    }
+    ShowPlaying(state);
+    if (state->tour)
+        TourSelectionPlayed(state->tour, state->playing);
+}
+
+void OpenHelp(MainState *state)
+{
+    std::string page = HelpFolder() + "index.html";
+    if (state->viewer.Window()) {
+        state->viewer.Navigate(FileAddress(page));
+        return;
+    }
+    if (!state->viewer.Running() && !state->viewer.Start(page))
+        SetStatus(state, "The help viewer could not be started");
+}
+
+LRESULT OnCreate(HWND window, const CREATESTRUCTA *create)
+{
+    auto *state = static_cast<MainState *>(create->lpCreateParams);
+    state->control = TarnBrowser(WS_EX_CLIENTEDGE, "", WS_CHILD | WS_VISIBLE, 8, 8, kTreeWidth, kClientHeight - 16,
+                                 window, kTreeId);
+    if (!state->control)
+        return -1;
+    Bff_SetProperty(state->control, BFFP_BKCOLOR, int(kTreeGround));
+    Bff_SetProperty(state->control, BFFP_TEXTCOLOR, int(kTreeText));
+    Bff_SetProperty(state->control, BFFP_SELBKCOLOR, int(kBandColour));
+    Bff_SetProperty(state->control, BFFP_SELTEXTCOLOR, int(kSelectedText));
+    // The text colour is read when the control makes its tree, which
+    // TarnBrowser has already done: hand it to the tree as well.
+    HWND tree = TreeOf(window);
+    SendMessageA(tree, TVM_SETTEXTCOLOR, 0, LPARAM(kTreeText));
+    SendMessageA(tree, TVM_SETLINECOLOR, 0, LPARAM(kTreeText));
+    std::string samples = SampleFolder();
+    SendMessageA(state->control, BFFM_SETROOTPATH, WPARAM(samples.size()), LPARAM(samples.c_str()));
+    SendMessageA(state->control, BFFM_EXPANDROOT, 1, 0);
+
+    int x = kTreeWidth + 20;
+    int width = kClientWidth - x - 8;
+    AddChild(window, "STATIC", "Select a sample folder in the tree to play its sample.", SS_LEFT, x, 8, width, 18,
+             -1);
+    state->info = AddChild(window, "STATIC", "", SS_LEFT | WS_BORDER, x, 32, width, 150, kInfoId);
+    AddChild(window, "BUTTON", "Effects...", WS_TABSTOP | BS_PUSHBUTTON, x, 194, 100, 26, kEffectsButton);
+    AddChild(window, "BUTTON", "Stop", WS_TABSTOP | BS_PUSHBUTTON, x + 110, 194, 100, 26, kStopButton);
+    AddChild(window, "BUTTON", "Help", WS_TABSTOP | BS_PUSHBUTTON, x + 220, 194, 100, 26, kHelpButton);
+    state->status = AddChild(window, "STATIC", "", SS_LEFT | SS_SUNKEN, x, kClientHeight - 28, width, 20, kStatusId);
+
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    state->effects = CreateEffectsDialog(window, frame.right + 8, frame.top);
+    SetTimer(window, kMeterTimer, 250, nullptr);
+    // From here on the window owns the state; WM_NCDESTROY frees it.
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    return 0;
+}
+
+// The control's notifications, and our buttons.
+LRESULT OnCommand(HWND window, MainState *state, int id, int code, HWND from)
+{
+    if (id == kTreeId) {
+        switch (code) {
+        case BFFN_SELCHANGED:
+            PlaySelection(window, state, from);
+            break;
+        case BFFN_DROP: {
+            // The control moves nothing; the bundled samples stay as they are.
+            const auto *pair = reinterpret_cast<const BffDropPair *>(from);
+            HWND tree = TreeOf(window);
+            if (!pair)
+                break;
+            std::string drop = "\"" + ItemLabel(tree, pair->dragged) + "\" dropped on \"" +
+                               ItemLabel(tree, pair->target) + "\"";
+            SetStatus(state, drop + " (the samples are not moved)");
+            if (state->tour)
+                TourDropReported(state->tour, drop);
+            break;
+        }
+        case BFFN_RCLICK:
+            SetStatus(state, "Select a folder with the left button to play its sample");
+            break;
+        default:
+            break;
+        }
+        return 0;
+    }
+    if (code != BN_CLICKED)
+        return 0;
+    switch (id) {
+    case kEffectsButton:
+        ShowWindow(state->effects, SW_SHOWNOACTIVATE);
+        break;
+    case kStopButton:
+        BASSCLOSECHANNEL(0);
+        SetStatus(state, "Stopped");
+        ShowPlaying(state);
+        break;
+    case kHelpButton:
+        OpenHelp(state);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void UpdateMeter(MainState *state)
+{
+    if (!BASSHANDLEINUSE())
+        return;
+    DWORD level = BASSCHANNELGETLEVEL();
+    char text[128];
+    std::snprintf(text, sizeof text, "%s: level left %u, right %u", BASSCHANNELISACTIVE() ? "Playing" : "Finished",
+                  unsigned(LOWORD(level)), unsigned(HIWORD(level)));
+    SetStatus(state, text);
+}
+
+LRESULT OnTimer(MainState *state, UINT_PTR timer)
+{
+    if (timer == kMeterTimer && !state->tour)
+        UpdateMeter(state);
+    else if (timer == kTourTimer && state->tour)
+        TourTick(state->tour);
+    return 0;
+}
+
+LRESULT OnDestroy(HWND window, MainState *state)
+{
+    KillTimer(window, kMeterTimer);
+    KillTimer(window, kTourTimer);
+    int exitCode = 0;
+    if (state->tour) {
+        exitCode = EndTour(state->tour);
+        state->tour = nullptr;
+    }
+    BASSCLOSECHANNEL(0);
+    if (state->viewer.Window())
+        state->viewer.Close();
+    state->viewer.WaitOrEnd(5000);
+    PostQuitMessage(exitCode);
+    return 0;
+}
+
+LRESULT CALLBACK MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    MainState *state = StateOf(window);
+    if (message == WM_CREATE)
+        return OnCreate(window, reinterpret_cast<const CREATESTRUCTA *>(lParam));
+    if (!state)
+        return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_COMMAND:
+        return OnCommand(window, state, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_TIMER:
+        return OnTimer(state, wParam);
+    case WM_DESTROY:
+        return OnDestroy(window, state);
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        delete state;
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+HWND AddChild(HWND parent, const char *className, const char *text, DWORD style, int x, int y, int width,
+              int height, int id)
+{
+    HWND child = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                 nullptr);
+    SendMessageA(child, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), 0);
+    return child;
+}
+
+HWND TreeOf(HWND mainWindow)
+{
+    HWND control = GetDlgItem(mainWindow, kTreeId);
+    return control ? GetWindow(control, GW_CHILD) : nullptr;
+}
+
+namespace {
+
+// A sample folder's item (a child of the root) by its label; 0 when none.
+HTREEITEM SampleItem(HWND tree, const std::string &label)
+{
+    HTREEITEM root = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(root)));
+    while (item && ItemLabel(tree, item) != label)
+        item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(item)));
+    return item;
+}
+
+// The centre of the item's label in the tree's client area, scrolled into
+// view first.
+bool ItemCentre(HWND tree, HTREEITEM item, POINT *centre)
+{
+    SendMessageA(tree, TVM_ENSUREVISIBLE, 0, LPARAM(item));
+    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+    RECT rect{};
+    std::memcpy(&rect, &item, sizeof item);
+    if (!SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(&rect)))
+        return false;
+    *centre = POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    return true;
+}
+
+} // namespace
+
+bool ClickTreeItem(HWND tree, const std::string &label)
+{
+    HTREEITEM item = SampleItem(tree, label);
+    POINT centre{};
+    if (!item || !ItemCentre(tree, item, &centre))
+        return false;
+    LPARAM point = MAKELPARAM(centre.x, centre.y);
+    // The tree follows the pressed button until its release, which must
+    // already be waiting in the queue.
+    PostMessageA(tree, WM_LBUTTONUP, 0, point);
+    SendMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    return true;
+}
+
+bool DragTreeItem(HWND tree, const std::string &from, const std::string &to)
+{
+    HWND control = GetParent(tree);
+    HTREEITEM dragged = SampleItem(tree, from), target = SampleItem(tree, to);
+    POINT start{}, end{};
+    if (!control || !dragged || !target || !ItemCentre(tree, dragged, &start) || !ItemCentre(tree, target, &end))
+        return false;
+    // What the tree tells its control when the mouse leaves an item with
+    // the button held: the drag starts and the control takes the mouse.
+    NMTREEVIEWA begin{};
+    begin.hdr.hwndFrom = tree;
+    begin.hdr.idFrom = UINT_PTR(GetDlgCtrlID(tree));
+    begin.hdr.code = UINT(TVN_BEGINDRAGA);
+    begin.itemNew.mask = TVIF_HANDLE;
+    begin.itemNew.hItem = dragged;
+    begin.ptDrag = start;
+    SendMessageA(control, WM_NOTIFY, begin.hdr.idFrom, LPARAM(&begin));
+    if (GetCapture() != control)
+        return false;
+    // Then the mouse moves to the target and the button comes up there; the
+    // control finds the target under the cursor.
+    MapWindowPoints(tree, control, &end, 1);
+    POINT screen = end;
+    ClientToScreen(control, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageA(control, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(end.x, end.y));
+    SendMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(end.x, end.y));
+    return true;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, const TourOptions &tour)
+{
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = MainProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kMainClass;
+    if (!RegisterClassExA(&windowClass))
+        return nullptr;
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    RECT area{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&area, style, FALSE, 0);
+    auto state = std::make_unique<MainState>();
+    state->tourOptions = tour;
+    HWND window = CreateWindowExA(0, kMainClass, "Tarn media host", style, 40, 40, area.right - area.left,
+                                  area.bottom - area.top, nullptr, nullptr, instance, state.get());
+    if (!window)
+        return nullptr;
+    MainState *owned = state.release(); // the window's now
+    ShowWindow(window, SW_SHOW);
+    ShowWindow(owned->effects, SW_SHOWNOACTIVATE);
+    UpdateWindow(window);
+    if (tour.enabled) {
+        owned->tour = StartTour(window, owned->effects, tour);
+        SetTimer(window, kTourTimer, 100, nullptr);
+    }
+    return window;
+}
+
+} // namespace host
