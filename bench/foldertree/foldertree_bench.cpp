@@ -26,10 +26,11 @@
 #include <vector>
 
 #include "folder_tree.h"
+#include "temp_folder.h"
 
 namespace {
 
-
+using tempfolder::RemoveTree;
 
 int RoundsFor(int count)
 {
@@ -70,25 +71,6 @@ double Milliseconds()
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&counter);
     return 1000.0 * double(counter.QuadPart) / double(frequency.QuadPart);
-}
-
-void RemoveTree(const std::string &folder)
-{
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(folder + "\\" + name);
-            else
-                DeleteFileA((folder + "\\" + name).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 std::string MakeFolderOf(const std::string &base, int count)
@@ -307,11 +289,7 @@ int main()
 {
     CoInitialize(nullptr);
     setvbuf(stdout, nullptr, _IONBF, 0);
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string base = std::string(temp) + "foldertree_bench";
-    RemoveTree(base);
-    CreateDirectoryA(base.c_str(), nullptr);
+    std::string base = tempfolder::FreshFolder("foldertree_bench");
 
     Bench bench;
     bench.host = CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 400, 600, nullptr, nullptr,

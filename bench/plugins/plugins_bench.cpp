@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "audiolink.h"
+#include "temp_folder.h"
 
 namespace {
+
+using tempfolder::RemoveTree;
 
 constexpr int TopFolders = 20;
 constexpr int FoldersPerTop = 24; // 20 + 20 * 24 = 500 folders
@@ -61,26 +64,6 @@ std::vector<std::string> MakeTree(const std::string &root)
     return folders;
 }
 
-void RemoveTree(const std::string &folder)
-{
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string full = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 // Every entry of every folder, read once: the least any search must do.
 size_t PlainWalk(const std::string &folder)
 {
@@ -112,9 +95,7 @@ int main()
         fprintf(stderr, "audiolink.dll or BASSVISFINDPLUGINS not found\n");
         return 1;
     }
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string root = std::string(temp) + "plugins_bench." + std::to_string(GetCurrentProcessId());
+    std::string root = tempfolder::TempPath() + "plugins_bench." + std::to_string(GetCurrentProcessId());
     std::vector<std::string> folders = MakeTree(root);
 
     double bestSearch = 1e9, bestPlain = 1e9;

@@ -9,14 +9,9 @@
 #include "folder_paths.h"
 #include "id_list_layout.h"
 #include "text_trim.h"
+#include "fuzz_require.h"
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void CheckTrim(std::string_view text, std::string_view set)
 {

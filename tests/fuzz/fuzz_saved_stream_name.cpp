@@ -9,14 +9,9 @@
 #include <string_view>
 
 #include "saved_stream_names.h"
+#include "fuzz_require.h"
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 std::string Upper(std::string_view text)
 {

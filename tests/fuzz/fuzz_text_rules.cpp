@@ -7,14 +7,9 @@
 #include <string_view>
 
 #include "text_rules.h"
+#include "fuzz_require.h"
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool IsSeparator(char c)
 {

@@ -6,6 +6,7 @@
 #include "peaking_filter.h"
 #include "sample_render.h"
 #include "wav_format.h"
+#include "wave_bytes.h"
 
 #include <cmath>
 #include <cstring>
@@ -15,43 +16,8 @@
 namespace {
 
 using namespace engine;
+using namespace wavebytes;
 using Bytes = std::string;
-
-void Put16(Bytes &bytes, unsigned value)
-{
-    bytes += char(value & 0xFF);
-    bytes += char((value >> 8) & 0xFF);
-}
-
-void Put32(Bytes &bytes, unsigned value)
-{
-    Put16(bytes, value & 0xFFFF);
-    Put16(bytes, value >> 16);
-}
-
-// A chunk as written: id, length, body, and a pad byte after an odd body
-// unless told not to.
-Bytes Chunk(const char *id, const Bytes &body, bool pad = true, unsigned length = ~0u)
-{
-    Bytes chunk(id, 4);
-    Put32(chunk, length == ~0u ? unsigned(body.size()) : length);
-    chunk += body;
-    if (pad && (body.size() & 1))
-        chunk += '\0';
-    return chunk;
-}
-
-Bytes Format(unsigned rate, unsigned channels, unsigned bits, unsigned coding = 1)
-{
-    Bytes body;
-    Put16(body, coding);
-    Put16(body, channels);
-    Put32(body, rate);
-    Put32(body, rate * channels * bits / 8);
-    Put16(body, channels * bits / 8);
-    Put16(body, bits);
-    return Chunk("fmt ", body);
-}
 
 // The extensible format chunk, with the first two bytes of its sub-format.
 Bytes ExtensibleFormat(unsigned channels, unsigned bits, unsigned subFormat)
@@ -71,13 +37,6 @@ Bytes ExtensibleFormat(unsigned channels, unsigned bits, unsigned subFormat)
     return Chunk("fmt ", body);
 }
 
-Bytes Riff(const Bytes &chunks, unsigned size = ~0u)
-{
-    Bytes file = "RIFF";
-    Put32(file, size == ~0u ? unsigned(4 + chunks.size()) : size);
-    return file + "WAVE" + chunks;
-}
-
 WavResult Read(const Bytes &file, WavFormat *format)
 {
     return ReadWav(reinterpret_cast<const uint8_t *>(file.data()), file.size(), format);
@@ -89,7 +48,7 @@ TEST(WavFiles, FindTheDataAmongOtherChunksAndBeforeTrailingBytes)
     Bytes tag = "TAG" + Bytes(125, 'x');
     // A list chunk of odd length with its pad byte, the format, a fact
     // chunk, the data, then a tag.
-    Bytes file = Riff(Chunk("LIST", Bytes(13, 'l')) + Format(22050, 2, 16) + Chunk("fact", "abcd") +
+    Bytes file = Riff(Chunk("LIST", Bytes(13, 'l')) + FormatChunk(22050, 2, 16) + Chunk("fact", "abcd") +
                       Chunk("data", data)) +
                  tag;
     WavFormat format;
@@ -103,16 +62,16 @@ TEST(WavFiles, FindTheDataAmongOtherChunksAndBeforeTrailingBytes)
 
     // Data before the format; an odd 8-bit data chunk whose pad byte is
     // missing at the end of the file.
-    file = Riff(Chunk("data", Bytes(7, '\x80'), false) + Bytes(1, '\0') + Format(8000, 1, 8));
+    file = Riff(Chunk("data", Bytes(7, '\x80'), false) + Bytes(1, '\0') + FormatChunk(8000, 1, 8));
     ASSERT_EQ(Read(file, &format), WavResult::Ok);
     EXPECT_EQ(format.dataBytes, 7u);
-    file = Riff(Format(8000, 1, 8) + Chunk("data", Bytes(7, '\x80'), false));
+    file = Riff(FormatChunk(8000, 1, 8) + Chunk("data", Bytes(7, '\x80'), false));
     ASSERT_EQ(Read(file, &format), WavResult::Ok);
     EXPECT_EQ(format.dataBytes, 7u);
     EXPECT_EQ(format.dataOffset + format.dataBytes, file.size());
 
     // A RIFF size that disagrees with the file is not believed.
-    ASSERT_EQ(Read(Riff(Format(44100, 1, 16) + Chunk("data", Bytes(10, 'd')), 3), &format), WavResult::Ok);
+    ASSERT_EQ(Read(Riff(FormatChunk(44100, 1, 16) + Chunk("data", Bytes(10, 'd')), 3), &format), WavResult::Ok);
     EXPECT_EQ(format.dataBytes, 10u);
 
     // The extensible form of PCM.
@@ -122,13 +81,13 @@ TEST(WavFiles, FindTheDataAmongOtherChunksAndBeforeTrailingBytes)
 
 TEST(WavFiles, DataThatClaimsMoreThanTheFileIsCutToWholeFrames)
 {
-    Bytes file = Riff(Format(44100, 2, 16) + Chunk("data", Bytes(4 * 25 + 3, 'd'), false, 1000000));
+    Bytes file = Riff(FormatChunk(44100, 2, 16) + Chunk("data", Bytes(4 * 25 + 3, 'd'), false, 1000000));
     WavFormat format;
     ASSERT_EQ(Read(file, &format), WavResult::Ok);
     EXPECT_EQ(format.dataBytes, 100u);
     EXPECT_EQ(format.Frames(), 25u);
     // The length of a stream that was never finished.
-    file = Riff(Format(44100, 1, 8) + Chunk("data", Bytes(9, 'd'), false, 0xFFFFFFFFu), 0xFFFFFFFFu);
+    file = Riff(FormatChunk(44100, 1, 8) + Chunk("data", Bytes(9, 'd'), false, 0xFFFFFFFFu), 0xFFFFFFFFu);
     ASSERT_EQ(Read(file, &format), WavResult::Ok);
     EXPECT_EQ(format.dataBytes, 9u);
 }
@@ -144,20 +103,20 @@ TEST(WavFiles, RefuseWhatTheyCannotPlay)
     } cases[] = {
         {"nothing", "", WavResult::NotWav},
         {"a RIFF header alone", Bytes("RIFF\4\0\0\0WAV", 11), WavResult::NotWav},
-        {"another RIFF form", "RIFF\4\0\0\0AVI " + Format(8000, 1, 8) + data, WavResult::NotWav},
+        {"another RIFF form", "RIFF\4\0\0\0AVI " + FormatChunk(8000, 1, 8) + data, WavResult::NotWav},
         {"no format", Riff(data), WavResult::NotWav},
-        {"no data", Riff(Format(8000, 1, 8)), WavResult::NotWav},
+        {"no data", Riff(FormatChunk(8000, 1, 8)), WavResult::NotWav},
         {"a short format", Riff(Chunk("fmt ", Bytes(14, '\1')) + data), WavResult::NotWav},
         {"a format cut by the end", Riff(Bytes("fmt \x10\0\0\0\1\0", 10)), WavResult::NotWav},
-        {"24 bits", Riff(Format(44100, 2, 24) + data), WavResult::UnsupportedFormat},
-        {"floats", Riff(Format(44100, 2, 32, 3) + data), WavResult::UnsupportedFormat},
-        {"ADPCM", Riff(Format(22050, 1, 4, 2) + data), WavResult::UnsupportedFormat},
-        {"six channels", Riff(Format(44100, 6, 16) + data), WavResult::UnsupportedFormat},
-        {"no channels", Riff(Format(44100, 0, 16) + data), WavResult::UnsupportedFormat},
-        {"rate 0", Riff(Format(0, 2, 16) + data), WavResult::UnsupportedFormat},
-        {"rate too high", Riff(Format(400000, 2, 16) + data), WavResult::UnsupportedFormat},
+        {"24 bits", Riff(FormatChunk(44100, 2, 24) + data), WavResult::UnsupportedFormat},
+        {"floats", Riff(FormatChunk(44100, 2, 32, 3) + data), WavResult::UnsupportedFormat},
+        {"ADPCM", Riff(FormatChunk(22050, 1, 4, 2) + data), WavResult::UnsupportedFormat},
+        {"six channels", Riff(FormatChunk(44100, 6, 16) + data), WavResult::UnsupportedFormat},
+        {"no channels", Riff(FormatChunk(44100, 0, 16) + data), WavResult::UnsupportedFormat},
+        {"rate 0", Riff(FormatChunk(0, 2, 16) + data), WavResult::UnsupportedFormat},
+        {"rate too high", Riff(FormatChunk(400000, 2, 16) + data), WavResult::UnsupportedFormat},
         {"extensible floats", Riff(ExtensibleFormat(2, 32, 3) + data), WavResult::UnsupportedFormat},
-        {"extensible cut short", Riff(Format(44100, 2, 16, 0xFFFE) + data), WavResult::UnsupportedFormat},
+        {"extensible cut short", Riff(FormatChunk(44100, 2, 16, 0xFFFE) + data), WavResult::UnsupportedFormat},
     };
     for (const auto &row : cases)
         EXPECT_EQ(Read(row.file, &format), row.result) << row.what;
@@ -166,7 +125,7 @@ TEST(WavFiles, RefuseWhatTheyCannotPlay)
 
 TEST(WavFiles, EveryCutOfAFileIsReadWithinItsBytesOrRefused)
 {
-    Bytes whole = Riff(Chunk("LIST", Bytes(5, 'l')) + Format(11025, 2, 8) + Chunk("data", Bytes(30, 'd'))) + "TAG";
+    Bytes whole = Riff(Chunk("LIST", Bytes(5, 'l')) + FormatChunk(11025, 2, 8) + Chunk("data", Bytes(30, 'd'))) + "TAG";
     for (size_t size = 0; size <= whole.size(); ++size) {
         // A copy of exactly size bytes, so that the sanitizer sees a read
         // past it.

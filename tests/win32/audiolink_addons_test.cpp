@@ -33,31 +33,10 @@ using Words = std::vector<DWORD>;
     X(BASSSAMPLELOAD) X(BASSDIRECTXVERSION) X(BASSSTRINGFROMPTR)
 
 // audiolink.dll loaded by name, as the application loads it.
-class AudioLink {
+class AudioLink : public AudioLinkModule {
 public:
-    AudioLink() : module_(LoadLibraryA("audiolink.dll"))
-    {
-        EXPECT_NE(module_, nullptr);
-#define RESOLVE(name)                                                                             \
-    name = reinterpret_cast<decltype(&::name)>(reinterpret_cast<void *>(GetProcAddress(module_, #name))); \
-    EXPECT_NE(name, nullptr) << #name;
-        ADDON_EXPORTS(RESOLVE)
-#undef RESOLVE
-    }
-    ~AudioLink()
-    {
-        if (module_)
-            FreeLibrary(module_);
-    }
-    AudioLink(const AudioLink &) = delete;
-    AudioLink &operator=(const AudioLink &) = delete;
-
-#define MEMBER(name) decltype(&::name) name = nullptr;
-    ADDON_EXPORTS(MEMBER)
-#undef MEMBER
-
-private:
-    HMODULE module_;
+    AudioLink() { ADDON_EXPORTS(ALTEST_RESOLVE_EXPORT) }
+    ADDON_EXPORTS(ALTEST_EXPORT_MEMBER)
 };
 
 Names SplitList(const std::string &list)

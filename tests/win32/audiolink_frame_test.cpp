@@ -31,38 +31,20 @@ using namespace altest;
 
 // audiolink.dll loaded by name (from the build's bin folder on PATH), its
 // exports looked up; unloaded, completely, when this goes.
-class AudioLink {
+class AudioLink : public AudioLinkModule {
 public:
-    AudioLink() : module_(LoadLibraryA("audiolink.dll"))
-    {
-        EXPECT_NE(module_, nullptr);
-#define RESOLVE(name)                                                                      \
-    name = reinterpret_cast<decltype(&::name)>(                                            \
-        reinterpret_cast<void *>(GetProcAddress(module_, #name)));                         \
-    EXPECT_NE(name, nullptr) << #name;
-        AUDIOLINK_EXPORTS(RESOLVE)
-#undef RESOLVE
-    }
+    AudioLink() { AUDIOLINK_EXPORTS(ALTEST_RESOLVE_EXPORT) }
     ~AudioLink() { Unload(); }
-    AudioLink(const AudioLink &) = delete;
-    AudioLink &operator=(const AudioLink &) = delete;
 
     void Unload()
     {
-        if (module_) {
-            FreeLibrary(module_);
-            module_ = nullptr;
+        if (Handle()) {
+            AudioLinkModule::Unload();
             EXPECT_FALSE(IsModuleLoaded("audiolink.dll")) << "a reference to audiolink.dll was left";
         }
     }
-    HMODULE Handle() const { return module_; }
 
-#define MEMBER(name) decltype(&::name) name = nullptr;
-    AUDIOLINK_EXPORTS(MEMBER)
-#undef MEMBER
-
-private:
-    HMODULE module_;
+    AUDIOLINK_EXPORTS(ALTEST_EXPORT_MEMBER)
 };
 
 constexpr DWORD Version(DWORD major, DWORD minor)

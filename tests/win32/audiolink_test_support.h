@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "bass_double.h"
+#include "temp_folder.h"
+#include "whole_file.h"
 
 namespace altest {
 
@@ -74,6 +76,55 @@ inline bool IsModuleLoaded(const char *name)
     return GetModuleHandleA(name) != nullptr;
 }
 
+// audiolink.dll loaded by name, as the application loads it; unloaded when
+// this goes. With a search folder, that folder is on the search path while
+// the module loads, so the audio library it loads by name comes from there.
+// A test's own class adds the exports it calls, from a list of names:
+//     class AudioLink : public AudioLinkModule {
+//     public:
+//         AudioLink() { SOME_EXPORTS(ALTEST_RESOLVE_EXPORT) }
+//         SOME_EXPORTS(ALTEST_EXPORT_MEMBER)
+//     };
+class AudioLinkModule {
+public:
+    explicit AudioLinkModule(const char *searchFolder = nullptr)
+    {
+        if (searchFolder) {
+            EXPECT_TRUE(SetDllDirectoryA(searchFolder));
+        }
+        module_ = LoadLibraryA("audiolink.dll");
+        if (searchFolder)
+            SetDllDirectoryA(nullptr);
+        EXPECT_NE(module_, nullptr);
+    }
+    ~AudioLinkModule() { Unload(); }
+    AudioLinkModule(const AudioLinkModule &) = delete;
+    AudioLinkModule &operator=(const AudioLinkModule &) = delete;
+
+    void Unload()
+    {
+        if (module_) {
+            FreeLibrary(module_);
+            module_ = nullptr;
+        }
+    }
+    HMODULE Handle() const { return module_; }
+
+protected:
+    template <typename Entry>
+    void Resolve(Entry &entry, const char *name)
+    {
+        entry = reinterpret_cast<Entry>(reinterpret_cast<void *>(GetProcAddress(module_, name)));
+        EXPECT_NE(entry, nullptr) << name;
+    }
+
+private:
+    HMODULE module_ = nullptr;
+};
+
+#define ALTEST_EXPORT_MEMBER(name) decltype(&::name) name = nullptr;
+#define ALTEST_RESOLVE_EXPORT(name) Resolve(name, #name);
+
 // Calls of entry points, without the modules' loading and unloading.
 inline std::vector<bassdouble::CallRecord> EntryCalls()
 {
@@ -113,14 +164,12 @@ class ScratchFolder {
 public:
     ScratchFolder()
     {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
         static int serial = 0;
-        path_ = std::string(temp) + "altest." + std::to_string(GetCurrentProcessId()) + "." +
+        path_ = tempfolder::TempPath() + "altest." + std::to_string(GetCurrentProcessId()) + "." +
                 std::to_string(++serial);
         CreateDirectoryA(path_.c_str(), nullptr);
     }
-    ~ScratchFolder() { Remove(path_); }
+    ~ScratchFolder() { tempfolder::RemoveTree(path_); }
     ScratchFolder(const ScratchFolder &) = delete;
     ScratchFolder &operator=(const ScratchFolder &) = delete;
 
@@ -145,49 +194,11 @@ public:
     }
 
 private:
-    static void Remove(const std::string &folder)
-    {
-        for (const std::string &name : Names(folder)) {
-            std::string full = folder + "\\" + name;
-            DWORD attributes = GetFileAttributesA(full.c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-                Remove(full);
-            else
-                DeleteFileA(full.c_str());
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
-
     std::string path_;
 };
 
-inline bool WriteWholeFile(const std::string &path, const std::string &bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
-// The file's bytes, or "<missing>".
-inline std::string ReadWholeFile(const std::string &path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    if (!bytes.empty())
-        ReadFile(file, &bytes[0], DWORD(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    return bytes;
-}
+using wholefile::ReadWholeFile;
+using wholefile::WriteWholeFile;
 
 // True when nobody else holds the file open: an exclusive open succeeds.
 inline bool IsClosedByOthers(const std::string &path)

@@ -11,6 +11,7 @@
 #include "audiolink.h"
 #include "bass.h"
 #include "wav_format.h"
+#include "wave_bytes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +21,7 @@
 namespace {
 
 using namespace altest;
+using namespace wavebytes;
 
 #define ENGINE_TEST_EXPORTS(X)                                                               \
     X(BASSOPEN) X(BASSPLAY) X(BASSMEDIATYPE) X(BASSMEDIAGETLENGTH) X(BASSCHANNELISACTIVE)      \
@@ -36,32 +38,11 @@ std::string EngineFolder()
 
 // audiolink.dll loaded by name with the engine's folder on the search path,
 // so that it loads the engine as "BASS.DLL"; unloaded when this goes.
-class AudioLink {
+class AudioLink : public AudioLinkModule {
 public:
-    AudioLink()
-    {
-        EXPECT_TRUE(SetDllDirectoryA(EngineFolder().c_str()));
-        module_ = LoadLibraryA("audiolink.dll");
-        SetDllDirectoryA(nullptr);
-        EXPECT_NE(module_, nullptr);
-#define RESOLVE(name)                                                                      \
-    name = reinterpret_cast<decltype(&::name)>(                                            \
-        reinterpret_cast<void *>(GetProcAddress(module_, #name)));                         \
-    EXPECT_NE(name, nullptr) << #name;
-        ENGINE_TEST_EXPORTS(RESOLVE)
-#undef RESOLVE
-    }
-    ~AudioLink()
-    {
-        if (module_)
-            FreeLibrary(module_);
-    }
-    AudioLink(const AudioLink &) = delete;
-    AudioLink &operator=(const AudioLink &) = delete;
+    AudioLink() : AudioLinkModule(EngineFolder().c_str()) { ENGINE_TEST_EXPORTS(ALTEST_RESOLVE_EXPORT) }
 
-#define MEMBER(name) decltype(&::name) name = nullptr;
-    ENGINE_TEST_EXPORTS(MEMBER)
-#undef MEMBER
+    ENGINE_TEST_EXPORTS(ALTEST_EXPORT_MEMBER)
 
     // Waits until the current channel has played to its end.
     bool WaitUntilPlayed() const
@@ -73,46 +54,9 @@ public:
         }
         return false;
     }
-
-private:
-    HMODULE module_ = nullptr;
 };
 
 // ---- WAVE files --------------------------------------------------------------
-
-void Put16(std::string &bytes, unsigned value)
-{
-    bytes += char(value & 0xFF);
-    bytes += char((value >> 8) & 0xFF);
-}
-
-void Put32(std::string &bytes, unsigned value)
-{
-    Put16(bytes, value & 0xFFFF);
-    Put16(bytes, value >> 16);
-}
-
-std::string Chunk(const char *id, const std::string &body)
-{
-    std::string chunk(id, 4);
-    Put32(chunk, unsigned(body.size()));
-    chunk += body;
-    if (body.size() & 1)
-        chunk += '\0';
-    return chunk;
-}
-
-std::string FormatChunk(unsigned rate, unsigned channels, unsigned bits, unsigned coding = 1)
-{
-    std::string body;
-    Put16(body, coding);
-    Put16(body, channels);
-    Put32(body, rate);
-    Put32(body, rate * channels * bits / 8);
-    Put16(body, channels * bits / 8);
-    Put16(body, bits);
-    return Chunk("fmt ", body);
-}
 
 // A WAVE file as other programs write them: a list chunk before the data,
 // and an ID3v1 tag after it.
@@ -120,12 +64,9 @@ std::string WaveFile(unsigned rate, unsigned channels, unsigned bits, const std:
 {
     std::string chunks = Chunk("LIST", std::string("INFOISFT\x05\0\0\0tone\0", 17)) +
                          FormatChunk(rate, channels, bits) + Chunk("data", data);
-    std::string file = "RIFF";
-    Put32(file, unsigned(4 + chunks.size()));
-    file += "WAVE" + chunks;
     std::string tag(128, '\0');
     memcpy(&tag[0], "TAGTone", 7);
-    return file + tag;
+    return Riff(chunks) + tag;
 }
 
 using Frames = std::vector<int16_t>; // interleaved stereo

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "folder_tree.h"
+#include "temp_folder.h"
+#include "whole_file.h"
 
 namespace fttest {
 
@@ -25,36 +27,8 @@ inline std::string Bytes(BSTR text)
     return bytes;
 }
 
-inline void RemoveTree(const std::string &folder)
-{
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string full = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-// A fresh, empty folder under the temporary folder (no trailing backslash).
-inline std::string FreshFolder(const std::string &name)
-{
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + name;
-    RemoveTree(folder);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
+using tempfolder::FreshFolder;
+using tempfolder::RemoveTree;
 
 // Creates each relative folder (and its parents) under base.
 inline void MakeFolders(const std::string &base, const std::vector<std::string> &relative)
@@ -68,10 +42,7 @@ inline void MakeFolders(const std::string &base, const std::vector<std::string> 
 
 inline void MakeFile(const std::string &path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "x", 1, &written, nullptr);
-    CloseHandle(file);
+    wholefile::WriteWholeFile(path, "x");
 }
 
 inline bool Exists(const std::string &path)

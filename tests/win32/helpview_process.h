@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "whole_file.h"
+
 namespace hvtest {
 
 // The copy's file name: the placement file is %TEMP%\hvtest.cfg.
@@ -42,31 +44,8 @@ inline std::string PlacementPath()
     return TempFolder() + Stem + ".cfg";
 }
 
-inline bool WriteBytes(const std::string &path, const std::string &bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
-
-inline std::string ReadBytes(const std::string &path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "(missing)";
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD got = 0;
-    if (!bytes.empty())
-        ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr);
-    CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
-}
+using wholefile::ReadWholeFile;
+using wholefile::WriteWholeFile;
 
 inline bool Exists(const std::string &path)
 {
@@ -122,11 +101,11 @@ inline ViewerFiles PrepareViewer(const std::string &name, bool withSys = true)
     files.base = files.folder + Stem;
     CopyFileA((BinFolder() + "helpview.exe").c_str(), files.exe.c_str(), FALSE);
     if (withSys)
-        WriteBytes(files.base + ".sys", SysText);
+        WriteWholeFile(files.base + ".sys", SysText);
     else
         DeleteFileA((files.base + ".sys").c_str());
-    WriteBytes(files.base + ".skl", SkinText);
-    WriteBytes(files.base + ".htm", PageText);
+    WriteWholeFile(files.base + ".skl", SkinText);
+    WriteWholeFile(files.base + ".htm", PageText);
     return files;
 }
 

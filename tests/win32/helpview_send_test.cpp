@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "helpview_process.h"
-#include "testbrowser/test_browser.h"
+#include "helpview_viewer_fixture.h"
 
 using namespace hvtest;
 
@@ -59,39 +58,9 @@ ToolRun RunTool(const std::string &arguments)
     return run;
 }
 
-std::string Narrow(const std::wstring &text)
-{
-    std::string bytes;
-    for (wchar_t c : text)
-        bytes += c < 0x80 ? char(c) : '?';
-    return bytes;
-}
-
-testbrowser::Library &TestControls()
-{
-    static testbrowser::Library library;
-    return library;
-}
-
-class HelpViewSend : public ::testing::Test {
+class HelpViewSend : public ViewerTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(TestControls().Loaded());
-        ASSERT_EQ(TestControls().Register(testbrowser::AsWebBrowser), S_OK);
-    }
-    static void TearDownTestSuite() { TestControls().Unregister(); }
-
-    void SetUp() override
-    {
-        DeleteFileA(PlacementPath().c_str());
-        log_ = testbrowser::StartLog(L"helpview_send_test.log");
-    }
-    void TearDown() override
-    {
-        testbrowser::StopLog();
-        DeleteFileA(PlacementPath().c_str());
-    }
+    HelpViewSend() : ViewerTest(L"helpview_send_test.log") {}
 
     // The addresses the viewer navigated to, once there are at least count.
     std::vector<std::string> Navigations(const Viewer &viewer, size_t count) const
@@ -109,8 +78,6 @@ protected:
         } while (GetTickCount() - start < 5000);
         return urls;
     }
-
-    std::wstring log_;
 };
 
 TEST_F(HelpViewSend, NavigatesAndClosesARunningViewer)
@@ -129,7 +96,7 @@ TEST_F(HelpViewSend, NavigatesAndClosesARunningViewer)
     ToolRun close = RunTool("close");
     EXPECT_EQ(close.exitCode, 0u) << close.output;
     EXPECT_EQ(viewer.WaitForExit(), 0u) << "the viewer ended as by its close button";
-    EXPECT_EQ(ReadBytes(PlacementPath()).size(), 8u) << "closing saved the placement";
+    EXPECT_EQ(ReadWholeFile(PlacementPath()).size(), 8u) << "closing saved the placement";
 }
 
 TEST_F(HelpViewSend, SaysSoWhenNoViewerRuns)

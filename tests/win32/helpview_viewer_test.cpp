@@ -14,9 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "helpview_process.h"
+#include "helpview_viewer_fixture.h"
 #include "png_writer.h"
-#include "testbrowser/test_browser.h"
 
 using namespace hvtest;
 
@@ -156,26 +155,12 @@ DWORD CloseViewer(Viewer &viewer)
 
 // ---- The test browser control ----------------------------------------------------------------
 
-testbrowser::Library &TestControls()
-{
-    static testbrowser::Library library;
-    return library;
-}
-
 std::wstring Wide(const std::string &bytes)
 {
     std::wstring text;
     for (unsigned char c : bytes)
         text += wchar_t(c);
     return text;
-}
-
-std::string Narrow(const std::wstring &text)
-{
-    std::string bytes;
-    for (wchar_t c : text)
-        bytes += c < 0x80 ? char(c) : '?';
-    return bytes;
 }
 
 std::vector<testbrowser::Call> ViewerCallsIn(const std::wstring &log, const Viewer &viewer, const std::string &method)
@@ -187,27 +172,11 @@ std::vector<testbrowser::Call> ViewerCallsIn(const std::wstring &log, const View
     return calls;
 }
 
-class ViewerRun : public ::testing::Test {
+// The viewer's "Shell.Explorer.2" is the test control while this program
+// runs.
+class ViewerRun : public ViewerTest {
 protected:
-    // The viewer's "Shell.Explorer.2" is the test control while this
-    // program runs.
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(TestControls().Loaded());
-        ASSERT_EQ(TestControls().Register(testbrowser::AsWebBrowser), S_OK);
-    }
-    static void TearDownTestSuite() { TestControls().Unregister(); }
-
-    void SetUp() override
-    {
-        DeleteFileA(PlacementPath().c_str());
-        log_ = testbrowser::StartLog(L"helpview_viewer_test.log");
-    }
-    void TearDown() override
-    {
-        testbrowser::StopLog();
-        DeleteFileA(PlacementPath().c_str());
-    }
+    ViewerRun() : ViewerTest(L"helpview_viewer_test.log") {}
 
     std::vector<testbrowser::Call> Calls(const Viewer &viewer, const std::string &method) const
     {
@@ -252,8 +221,6 @@ protected:
         }
         return urls;
     }
-
-    std::wstring log_;
 };
 
 // ==== Start-up ===================================================================================
@@ -341,7 +308,7 @@ void ExpectSameBox(const BoxPicture &viewers, const BoxPicture &own)
 TEST_F(ViewerRun, WithoutItsSysFileTheViewerShowsWhatIsMissingAndEndsWithCode2)
 {
     ViewerFiles files = PrepareViewer("no_sys", false);
-    WriteBytes(files.base + ".LOG", "old log");
+    WriteWholeFile(files.base + ".LOG", "old log");
     Viewer viewer(files, "");
     ASSERT_TRUE(viewer.Started());
     HWND box = WaitForWindow(viewer.Id(), BoxClass);
@@ -364,7 +331,7 @@ TEST_F(ViewerRun, WithoutItsSysFileTheViewerShowsWhatIsMissingAndEndsWithCode2)
 TEST_F(ViewerRun, MainWindowHasItsClassCaptionButtonsAndStatusLine)
 {
     ViewerFiles files = PrepareViewer("window");
-    WriteBytes(files.base + ".LOG", "old log");
+    WriteWholeFile(files.base + ".LOG", "old log");
     Viewer viewer(files, "");
     HWND main = viewer.Window();
     ASSERT_NE(main, nullptr);
@@ -428,7 +395,7 @@ TEST_F(ViewerRun, WithoutAPlacementFileTheWindowIsCentred600By450AndClosingSaves
     SetWindowPos(main, nullptr, 100, 120, 500, 400, SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(PlacementText(WindowRect(main)), "100,120 500x400");
     EXPECT_EQ(CloseViewer(viewer), 0u);
-    EXPECT_EQ(HexOf(ReadBytes(PlacementPath())), HexOf(Placement(100, 120, 500, 400)));
+    EXPECT_EQ(HexOf(ReadWholeFile(PlacementPath())), HexOf(Placement(100, 120, 500, 400)));
 }
 
 TEST_F(ViewerRun, SavedPlacementIsRaisedToTheMinimaAndWrapsAt16Bits)
@@ -451,7 +418,7 @@ TEST_F(ViewerRun, SavedPlacementIsRaisedToTheMinimaAndWrapsAt16Bits)
          "off screen"},
     };
     for (const Case &c : cases) {
-        ASSERT_TRUE(WriteBytes(PlacementPath(), c.bytes));
+        ASSERT_TRUE(WriteWholeFile(PlacementPath(), c.bytes));
         Viewer viewer(files, "");
         HWND main = viewer.Window();
         ASSERT_NE(main, nullptr) << c.what;
@@ -464,7 +431,7 @@ TEST_F(ViewerRun, SavedPlacementIsRaisedToTheMinimaAndWrapsAt16Bits)
 TEST_F(ViewerRun, ClosingAMaximisedWindowSavesTheRestoredPlacement)
 {
     ViewerFiles files = PrepareViewer("placement_maximised");
-    ASSERT_TRUE(WriteBytes(PlacementPath(), Placement(70, 80, 420, 310)));
+    ASSERT_TRUE(WriteWholeFile(PlacementPath(), Placement(70, 80, 420, 310)));
     Viewer viewer(files, "");
     HWND main = viewer.Window();
     ASSERT_NE(main, nullptr);
@@ -476,13 +443,13 @@ TEST_F(ViewerRun, ClosingAMaximisedWindowSavesTheRestoredPlacement)
     // sends it.
     PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE | 0x2, 0);
     EXPECT_EQ(viewer.WaitForExit(), 0u);
-    EXPECT_EQ(HexOf(ReadBytes(PlacementPath())), HexOf(Placement(70, 80, 420, 310)));
+    EXPECT_EQ(HexOf(ReadWholeFile(PlacementPath())), HexOf(Placement(70, 80, 420, 310)));
 }
 
 TEST_F(ViewerRun, CloseButtonAndWmCloseTakeTheSameClosePath)
 {
     ViewerFiles files = PrepareViewer("close_paths");
-    ASSERT_TRUE(WriteBytes(PlacementPath(), Placement(90, 95, 410, 320)));
+    ASSERT_TRUE(WriteWholeFile(PlacementPath(), Placement(90, 95, 410, 320)));
     {
         Viewer viewer(files, "");
         HWND main = viewer.Window();
@@ -490,7 +457,7 @@ TEST_F(ViewerRun, CloseButtonAndWmCloseTakeTheSameClosePath)
         // What the skin's close button posts.
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(THCMD_CLOSE, 0), 0);
         EXPECT_EQ(viewer.WaitForExit(), 0u);
-        EXPECT_EQ(HexOf(ReadBytes(PlacementPath())), HexOf(Placement(90, 95, 410, 320)));
+        EXPECT_EQ(HexOf(ReadWholeFile(PlacementPath())), HexOf(Placement(90, 95, 410, 320)));
     }
     {
         Viewer viewer(files, "");
@@ -499,7 +466,7 @@ TEST_F(ViewerRun, CloseButtonAndWmCloseTakeTheSameClosePath)
         SetWindowPos(main, nullptr, 11, 12, 430, 330, SWP_NOZORDER | SWP_NOACTIVATE);
         PostMessageA(main, WM_CLOSE, 0, 0);
         EXPECT_EQ(viewer.WaitForExit(), 0u) << "ended, not left running without a window";
-        EXPECT_EQ(HexOf(ReadBytes(PlacementPath())), HexOf(Placement(11, 12, 430, 330)));
+        EXPECT_EQ(HexOf(ReadWholeFile(PlacementPath())), HexOf(Placement(11, 12, 430, 330)));
     }
 }
 
@@ -511,12 +478,12 @@ TEST_F(ViewerRun, FirstPageFollowsTheCommandLine)
 {
     ViewerFiles files = PrepareViewer("command_line");
     std::string document = files.folder + "My Page.htm";
-    WriteBytes(document, PageText);
+    WriteWholeFile(document, PageText);
     std::string otherSkin = files.folder + "other skin.skl";
     std::string skin = SkinText;
     skin.replace(skin.find("#1E5AA0"), 7, "#A01E5A");
     skin.replace(skin.find("#1E5AA0"), 7, "#A01E5A");
-    WriteBytes(otherSkin, skin);
+    WriteWholeFile(otherSkin, skin);
     const COLORREF otherCaption = RGB(0xA0, 0x1E, 0x5A);
 
     struct Case {
@@ -597,7 +564,7 @@ TEST_F(ViewerRun, CopyDataNavigatesAndRepliesOne)
 
     EXPECT_EQ(CloseViewer(viewer), 0u);
     EXPECT_EQ(Navigations(viewer).size(), shown);
-    EXPECT_EQ(ReadBytes(PlacementPath()).size(), 8u) << "closing saved the placement";
+    EXPECT_EQ(ReadWholeFile(PlacementPath()).size(), 8u) << "closing saved the placement";
     // The container let the control go at shutdown.
     EXPECT_EQ(Calls(viewer, "Destroyed").size(), 1u);
 }
@@ -707,7 +674,7 @@ TEST_F(ViewerRun, TitleAndStatusEventsUpdateCaptionAndStatusLine)
 TEST_F(ViewerRun, ControlSitsAboveTheStatusLineAndFollowsTheWindowSize)
 {
     ViewerFiles files = PrepareViewer("layout");
-    ASSERT_TRUE(WriteBytes(PlacementPath(), Placement(50, 50, 500, 380)));
+    ASSERT_TRUE(WriteWholeFile(PlacementPath(), Placement(50, 50, 500, 380)));
     Viewer viewer(files, "");
     HWND main = viewer.Window();
     ASSERT_NE(main, nullptr);
@@ -783,7 +750,7 @@ TEST_F(ViewerRun, AfterAPdfTheDocumentViewerIsAskedToClose)
 TEST_F(ViewerRun, ScreenshotShowsTheSkinnedCaptionAndTheThreeButtons)
 {
     ViewerFiles files = PrepareViewer("screenshot");
-    ASSERT_TRUE(WriteBytes(PlacementPath(), Placement(60, 60, 640, 420)));
+    ASSERT_TRUE(WriteWholeFile(PlacementPath(), Placement(60, 60, 640, 420)));
     Viewer viewer(files, "");
     HWND main = viewer.Window();
     ASSERT_NE(main, nullptr);

@@ -15,34 +15,17 @@
 #include <vector>
 
 #include "helpview_process.h"
+#include "temp_folder.h"
 
 namespace {
 
 using hvtest::ExeFolder;
-using hvtest::ReadBytes;
+using hvtest::ReadWholeFile;
+using tempfolder::RemoveTree;
 
 std::string HostFolder()
 {
     return ExeFolder() + "..\\host\\";
-}
-
-void RemoveTree(const std::string &folder)
-{
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(folder + name + "\\");
-            else
-                DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 // Every file below folder, by relative path, with its size.
@@ -189,7 +172,7 @@ protected:
         GetExitCodeProcess(process.hProcess, &run->exitCode);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        run->summary = ReadBytes(run->out + "tour-summary.txt");
+        run->summary = ReadWholeFile(run->out + "tour-summary.txt");
     }
 
     static void TearDownTestSuite()
@@ -240,7 +223,7 @@ TEST_F(HostTour, ReportsWhatTheModulesRead)
 
 TEST_F(HostTour, RendersWhatItPlayedAndSavesPictures)
 {
-    std::string wave = ReadBytes(run->out + "tour-output.wav");
+    std::string wave = ReadWholeFile(run->out + "tour-output.wav");
     ASSERT_GT(wave.size(), 44u) << "the engine wrote no output";
     EXPECT_EQ(wave.substr(0, 4), "RIFF");
     EXPECT_EQ(wave.substr(8, 8), "WAVEfmt ");
@@ -252,7 +235,7 @@ TEST_F(HostTour, RendersWhatItPlayedAndSavesPictures)
         << run->summary;
 
     for (const char *name : {"host-main.png", "host-effects.png", "help-viewer.png"}) {
-        std::string png = ReadBytes(run->out + name);
+        std::string png = ReadWholeFile(run->out + name);
         ASSERT_GT(png.size(), 24u) << name;
         EXPECT_EQ(png.substr(1, 3), "PNG") << name;
         EXPECT_NE(run->summary.find(run->out + name), std::string::npos) << name;

@@ -9,7 +9,12 @@
 #include <thread>
 #include <vector>
 
+#include "temp_folder.h"
+#include "whole_file.h"
+
 namespace {
+
+using tempfolder::RemoveTree;
 
 using Text = std::vector<std::string>;
 
@@ -40,25 +45,6 @@ bool IsFolder(const std::string &name)
 bool IsFile(const std::string &name)
 {
     return Attributes(name) != INVALID_FILE_ATTRIBUTES && !(Attributes(name) & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void RemoveTree(const std::string &folder)
-{
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName, full = folder + "\\" + name;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 // The lines of a THREADSTR array, fetched by index as a caller would.
@@ -103,11 +89,7 @@ protected:
     std::string MakeFile(const std::string &name, const std::string &bytes) const
     {
         std::string path = Path(name);
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-        EXPECT_EQ(written, bytes.size()) << path;
+        EXPECT_TRUE(wholefile::WriteWholeFile(path, bytes)) << path;
         return path;
     }
 

@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "png_writer.h"
+#include "temp_folder.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -52,13 +54,8 @@ const char TestSkin[] = "themekit skin\r\n"
 
 std::string WriteTempFile(const std::string &name, const std::string &bytes)
 {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string path = std::string(temp) + "themekit_skin_test_" + name;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    std::string path = tempfolder::TempPath() + "themekit_skin_test_" + name;
+    wholefile::WriteWholeFile(path, bytes);
     return path;
 }
 
