@@ -55,8 +55,14 @@ int FileExists(const char *path)
         return 0;
     WIN32_FIND_DATAA found{};
     HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
+    if (search == INVALID_HANDLE_VALUE) {
+        // A search never finds a drive's root ("C:\") or a folder named with
+        // a trailing backslash, though both exist. Without wildcards the
+        // path names one thing, so ask for its attributes instead.
+        if (std::strpbrk(path, "*?"))
+            return 0;
+        return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES ? -1 : 0;
+    }
     FindClose(search);
     return -1;
 }

@@ -38,6 +38,10 @@ TEST(FileExist, ReportsFilesFoldersAndPatterns)
     EXPECT_EQ(Bff_FileExist((base + "\\folder").c_str()), -1);
     EXPECT_EQ(Bff_FileExist((base + "\\*.mp3").c_str()), -1);
     EXPECT_EQ(Bff_FileExist((base + "\\*.wav").c_str()), 0);
+    // Things a search cannot find but that exist.
+    EXPECT_EQ(Bff_FileExist("C:\\"), -1);
+    EXPECT_EQ(Bff_FileExist((base + "\\folder\\").c_str()), -1);
+    EXPECT_EQ(Bff_FileExist((base + "\\missing\\").c_str()), 0);
     RemoveTree(base);
 }
 
