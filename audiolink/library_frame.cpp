@@ -26,6 +26,26 @@ void LoadInto(HMODULE &slot, const char *fileName)
         FreeLibrary(previous);
 }
 
+// How many of the limit bytes from address can be read: the committed,
+// readable pages that follow one another from there. 0 for an address that
+// points nowhere, so that a wrong pointer gives an empty text, not a fault.
+size_t ReadableBytes(const char *address, size_t limit)
+{
+    size_t readable = 0;
+    while (readable < limit) {
+        MEMORY_BASIC_INFORMATION region;
+        if (!VirtualQuery(address + readable, &region, sizeof region))
+            break;
+        const DWORD readableKinds = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                    PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+        if (region.State != MEM_COMMIT || !(region.Protect & readableKinds) || (region.Protect & PAGE_GUARD))
+            break;
+        const char *end = static_cast<const char *>(region.BaseAddress) + region.RegionSize;
+        readable = static_cast<size_t>(end - address);
+    }
+    return readable < limit ? readable : limit;
+}
+
 void Release(HMODULE &slot)
 {
     if (slot) {
@@ -129,7 +149,7 @@ BSTR __stdcall BASSGETVERSION(void)
 
 BSTR __stdcall BASSSTRINGFROMPTR(const char *address)
 {
-    std::string_view text = LeadingText(address, PathBufferSize - 1);
+    std::string_view text = address ? LeadingText(address, ReadableBytes(address, PathBufferSize - 1)) : std::string_view();
     // The caller may hand over PathBuffer itself.
     memmove(PathBuffer, text.data(), text.size());
     PathBuffer[text.size()] = '\0';

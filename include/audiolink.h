@@ -129,7 +129,8 @@ int __stdcall BASSAVAILABLE(void);
 /* New byte string: "major.minor" of the loaded library; empty when none. */
 BSTR __stdcall BASSGETVERSION(void);
 /* New byte string: the zero-terminated text at address (at most 259 bytes)
-   without spaces at either end; empty for address 0. */
+   without spaces at either end; empty for address 0. Only readable memory
+   is read: a wrong address gives what can be read, or the empty text. */
 BSTR __stdcall BASSSTRINGFROMPTR(const char *address);
 
 /* ---- Output device and engine control; 0 without "BASS.DLL" ----------- */

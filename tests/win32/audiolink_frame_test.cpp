@@ -299,6 +299,13 @@ TEST_F(Frame, StringFromPointerTrimsBlanksWithinTheFirst259Bytes)
     char *text = pages + system.dwPageSize - 4;
     memcpy(text, " ok", 4);
     EXPECT_EQ(Take(al.BASSSTRINGFROMPTR(text)), "ok");
+    // A wrong pointer gives what can be read, never a fault: a text that
+    // runs into an unreadable page without its terminator stops there, and
+    // an address in no readable memory gives the empty text.
+    memcpy(text, "unto", 4);
+    EXPECT_EQ(Take(al.BASSSTRINGFROMPTR(text)), "unto");
+    EXPECT_EQ(Take(al.BASSSTRINGFROMPTR(pages + system.dwPageSize)), "");
+    EXPECT_EQ(Take(al.BASSSTRINGFROMPTR(reinterpret_cast<const char *>(16))), "");
     VirtualFree(pages, 0, MEM_RELEASE);
 }
 
