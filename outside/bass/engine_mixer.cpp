@@ -32,7 +32,17 @@ void AppendOutput(const int16_t *samples, DWORD frames)
         return;
     DWORD written = 0;
     SetFilePointer(Engine.output, 0, nullptr, FILE_END);
-    WriteFile(Engine.output, samples, DWORD(bytes), &written, nullptr);
+    if (!WriteFile(Engine.output, samples, DWORD(bytes), &written, nullptr) || written != bytes) {
+        // A full disk: keep the whole frames written and append no more,
+        // so that the file stays a well-formed WAVE file.
+        written &= ~3u;
+        SetFilePointer(Engine.output, LONG(WavHeaderBytes + Engine.outputBytes + written), nullptr, FILE_BEGIN);
+        SetEndOfFile(Engine.output);
+        Engine.outputBytes += written;
+        Engine.outputDirty = true;
+        CloseOutput();
+        return;
+    }
     Engine.outputBytes += written;
     Engine.outputDirty = true;
 }
@@ -202,6 +212,12 @@ DWORD MixBlock(int16_t *block, int32_t *mix, int16_t *out)
         return 0;
     ClipMix(mix, out, longest);
     AppendOutput(out, longest);
+    // A caller that sees its channel stopped may read the file at once.
+    bool playing = false;
+    for (const Channel &channel : Engine.channels)
+        playing = playing || (channel.handle && !channel.sample && !channel.decode && channel.state == ChannelPlaying);
+    if (!playing)
+        FinishOutputHeader();
     return longest;
 }
 

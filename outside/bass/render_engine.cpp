@@ -822,6 +822,17 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
         ErrorSlot = TlsAlloc();
         MixerWake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         Engine.output = INVALID_HANDLE_VALUE;
+        // Without its wake-up event the idle mixer would spin, and without
+        // its error slot no call could report a failure: refuse to load.
+        if (!MixerWake || ErrorSlot == TLS_OUT_OF_INDEXES) {
+            if (MixerWake)
+                CloseHandle(MixerWake);
+            if (ErrorSlot != TLS_OUT_OF_INDEXES)
+                TlsFree(ErrorSlot);
+            DeleteCriticalSection(&DownloadLock);
+            DeleteCriticalSection(&Lock);
+            return FALSE;
+        }
     } else if (reason == DLL_PROCESS_DETACH) {
         // At process exit only the output's header is put right; the
         // threads are gone and the system takes the rest back.

@@ -226,6 +226,25 @@ TEST_F(RenderingEngine, WithoutEffectsTheOutputIsTheInput)
     }
 }
 
+TEST_F(RenderingEngine, OnceTheChannelStopsTheOutputHeaderTellsAllItsData)
+{
+    // In real time, where the mixer waits between blocks: a program that
+    // sees its channel stopped may read the file before anything closes it.
+    SetEnvironmentVariableA("TARN_ENGINE_RENDER", nullptr);
+    Frames tone = Tones(44100, 0.4, {{440, 9000}});
+    std::string path = Write("Short Tone.wav", WaveFile(44100, 2, 16, Bytes16(tone)));
+    std::string output = scratch_ / ("out" + std::to_string(renders_ + 1) + ".wav");
+    auto headerIsWhole = [&](AudioLink &) {
+        std::string bytes = ReadWholeFile(output);
+        ASSERT_GT(bytes.size(), 44u);
+        uint32_t told = 0;
+        memcpy(&told, &bytes[40], 4);
+        EXPECT_EQ(told, bytes.size() - 44);
+        EXPECT_EQ(told, tone.size() * 2);
+    };
+    EXPECT_EQ(Render(path, headerIsWhole), tone);
+}
+
 TEST_F(RenderingEngine, RotateSwingsTheSidesOnSineAndCosine)
 {
     dialog_.Check(FXID_ROTATE, true);
