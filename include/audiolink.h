@@ -31,7 +31,9 @@
  * Channel arguments documented as "0 = current" stand for the channel that
  * the last BASSPLAY created.
  *
- * Everything runs on the caller's thread; call the library from one thread.
+ * The exports run on the caller's thread; call the library from one thread.
+ * Only the procedures a host hands over (download and DSP, below) are called
+ * on the audio library's own threads.
  */
 #ifndef AUDIOLINK_H
 #define AUDIOLINK_H
@@ -94,12 +96,15 @@
 
 /* The download procedure handed to BASSSTREAMCREATEURL: called on the audio
    library's own thread with each downloaded block; block NULL marks the end.
-   The block is valid during the call only. */
+   The block is valid during the call only. Keep it short, and do not wait
+   in it for a thread that is calling the audio library: freeing the stream
+   waits for a running call to end. */
 typedef void(__stdcall *AUDIOLINK_DOWNLOADPROC)(const void *block, DWORD length, DWORD user);
 
 /* The DSP procedure handed to BASSCHANNELSETDSP: called on the audio
    library's mixing thread with the channel's samples (length in bytes),
-   which it may change in place. */
+   which it may change in place. Output waits while it runs: do not send
+   messages to, or wait for, a thread that may be calling the library. */
 typedef void(__stdcall *AUDIOLINK_DSPPROC)(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD user);
 
 /* The export DOWNLOADPROC (audiolink's own download procedure, the one

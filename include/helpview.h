@@ -53,7 +53,7 @@
 #define HELPVIEW_EXIT_NO_TEXTS 2
 
 /* Results of HelpViewSend and the helpers built on it. */
-#define HELPVIEW_SENT 1       /* the viewer took the command */
+#define HELPVIEW_SENT 1       /* the viewer received the command */
 #define HELPVIEW_NO_VIEWER 0  /* no viewer runs */
 #define HELPVIEW_NO_ANSWER (-1) /* a viewer runs but did not answer within the time */
 

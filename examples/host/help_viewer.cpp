@@ -45,8 +45,15 @@ HelpViewer::~HelpViewer()
 
 bool HelpViewer::Start(const std::string &page)
 {
-    if (process_.hProcess)
-        return false;
+    if (process_.hProcess) {
+        if (Running())
+            return false;
+        // The last viewer has ended: let its handles go and start another.
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+        process_ = PROCESS_INFORMATION{};
+        window_ = nullptr;
+    }
     std::string program = ProgramFolder() + "helpview.exe";
     // The document in quotes: the path may hold blanks.
     std::string line = "\"" + program + "\" \"" + page + "\"";
