@@ -266,8 +266,10 @@ DWORD WINAPI RunMixer(void *parameter)
             continue;
         }
         // Let a caller waiting for the lock have it before the next block.
+        // (A real sleep: Sleep(0) yields only to threads of the mixer's own
+        // priority and would spin while a lower one waits.)
         while (LockContenders() > 0 && Engine.mixerGeneration == generation)
-            Sleep(0);
+            Sleep(1);
         if (fast)
             continue;
         QueryPerformanceCounter(&now);

@@ -18,13 +18,14 @@ volatile LONG Contenders;
 DWORD ErrorSlot = TLS_OUT_OF_INDEXES;
 
 // At process exit the other threads are gone, possibly one of them inside
-// the lock; waiting for it then would never end.
+// the lock; waiting for it then would never end. The system's answer to
+// "is the process ending?", looked up once when the engine loads.
+using ShutdownQuery = BOOLEAN(WINAPI *)();
+ShutdownQuery ShutdownInProgress = nullptr;
+
 bool ProcessShuttingDown()
 {
-    using Query = BOOLEAN(WINAPI *)();
-    auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlDllShutdownInProgress")));
-    return query && query();
+    return ShutdownInProgress && ShutdownInProgress();
 }
 
 } // namespace
@@ -822,6 +823,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
         ErrorSlot = TlsAlloc();
         MixerWake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         Engine.output = INVALID_HANDLE_VALUE;
+        ShutdownInProgress = reinterpret_cast<ShutdownQuery>(
+            reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlDllShutdownInProgress")));
         // Without its wake-up event the idle mixer would spin, and without
         // its error slot no call could report a failure: refuse to load.
         if (!MixerWake || ErrorSlot == TLS_OUT_OF_INDEXES) {
