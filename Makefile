@@ -3,35 +3,63 @@ JOBS ?= 2
 # The build trees are made by cmake; their directory changes are not news.
 MAKEFLAGS += --no-print-directory
 WIN32_BUILD ?= build/win32
+WIN64_BUILD ?= build/win64
 NATIVE_BUILD ?= build/native
 FUZZ_BUILD ?= build/fuzz
 TSAN_BUILD ?= build/tsan
 
-.PHONY: setup build native fuzz tsan test test-native test-fuzz test-tsan test-win32 demo clean
+.PHONY: setup tools build build-win32 build-win64 native fuzz tsan test test-native test-fuzz test-tsan \
+        test-wine test-win32 test-win64 demo clean
 
 setup:
 	bash tools/setup.sh
 
-$(WIN32_BUILD)/CMakeCache.txt:
-	cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Every command that needs a tool runs this first: it installs what is
+# missing (make setup) and is silent otherwise.
+tools:
+	@bash tools/setup.sh --if-missing
 
-build: $(WIN32_BUILD)/CMakeCache.txt
+# configure(<build tree>, <cmake arguments>): a configure that fails leaves
+# no cache behind, so the next run configures again instead of building a
+# half-made tree. Its output is kept in <build tree>.configure.log.
+define configure
+	@mkdir -p $(dir $(1))
+	@cmake -S . -B $(1) $(2) >$(1).configure.log 2>&1 || { \
+	    rm -f $(1)/CMakeCache.txt; cat $(1).configure.log >&2; \
+	    echo "make: configuring $(1) failed (log: $(1).configure.log)" >&2; exit 1; }
+endef
+
+$(WIN32_BUILD)/CMakeCache.txt: | tools
+	$(call configure,$(WIN32_BUILD),-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_PEER_BUILD=$(abspath $(WIN64_BUILD)))
+
+$(WIN64_BUILD)/CMakeCache.txt: | tools
+	$(call configure,$(WIN64_BUILD),-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_PEER_BUILD=$(abspath $(WIN32_BUILD)))
+
+# Both Windows builds: the 32-bit product and the same sources at 64 bits.
+build: build-win32 build-win64
+
+build-win32: $(WIN32_BUILD)/CMakeCache.txt
+	@echo "-- building win32 (i686): modules, stand-ins, tests, benchmarks and the example host"
 	cmake --build $(WIN32_BUILD) -j $(JOBS)
 
-$(NATIVE_BUILD)/CMakeCache.txt:
-	cmake -S . -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+build-win64: $(WIN64_BUILD)/CMakeCache.txt
+	@echo "-- building win64 (x86_64): modules, stand-ins, tests, benchmarks and the example host"
+	cmake --build $(WIN64_BUILD) -j $(JOBS)
+
+$(NATIVE_BUILD)/CMakeCache.txt: | tools
+	$(call configure,$(NATIVE_BUILD),-DCMAKE_BUILD_TYPE=Debug)
 
 native: $(NATIVE_BUILD)/CMakeCache.txt
 	cmake --build $(NATIVE_BUILD) -j $(JOBS)
 
-$(FUZZ_BUILD)/CMakeCache.txt:
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DTARN_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+$(FUZZ_BUILD)/CMakeCache.txt: | tools
+	$(call configure,$(FUZZ_BUILD),-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTARN_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug)
 
 fuzz: $(FUZZ_BUILD)/CMakeCache.txt
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
-$(TSAN_BUILD)/CMakeCache.txt:
-	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTARN_SANITIZE=OFF -DTARN_TSAN=ON >/dev/null
+$(TSAN_BUILD)/CMakeCache.txt: | tools
+	$(call configure,$(TSAN_BUILD),-DCMAKE_BUILD_TYPE=Debug -DTARN_SANITIZE=OFF -DTARN_TSAN=ON)
 
 tsan: $(TSAN_BUILD)/CMakeCache.txt
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
@@ -45,34 +73,57 @@ test-native: native
 test-fuzz: fuzz
 	cd $(FUZZ_BUILD) && ctest --output-on-failure
 
-test-win32: build
-	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/test-win32 --output-on-failure $(CTEST_ARGS)
+# The Wine suite of every architecture this machine can run (a probe
+# decides), ending with one line per architecture.
+test-wine: build
+	tools/test-wine-suites $(abspath $(WIN64_BUILD)) $(abspath $(WIN32_BUILD)) --output-on-failure $(CTEST_ARGS)
 
-test: test-native test-tsan test-fuzz test-win32 test-dist
+# One architecture's Wine suite alone.
+test-win32: build-win32
+	TARN_WIN_BUILD=$(abspath $(WIN32_BUILD)) tools/test-wine --output-on-failure $(CTEST_ARGS)
 
-demo: build
-	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) bash tools/demo.sh
+test-win64: build-win64
+	TARN_WIN_BUILD=$(abspath $(WIN64_BUILD)) tools/test-wine --output-on-failure $(CTEST_ARGS)
+
+# The Wine suites come last, so that their lines end the output.
+test: tools test-native test-tsan test-fuzz test-dist test-wine
+
+# The architecture the demo and the benchmarks run on: the product's own
+# (32-bit) where this machine can run it, else the 64-bit build.
+RUN_ARCH = $(shell tools/probe-32bit >/dev/null 2>&1 && echo win32 || echo win64)
+
+demo: tools
+	@arch=$(RUN_ARCH); build=$$( [ $$arch = win32 ] && echo $(WIN32_BUILD) || echo $(WIN64_BUILD) ); \
+	if [ $$arch = win32 ]; then echo "-- the demo runs on the 32-bit build (win32), the product the host applications load"; \
+	else echo "-- the demo runs on the 64-bit build (win64): this machine cannot run 32-bit code"; fi; \
+	$(MAKE) build-$$arch && TARN_WIN_BUILD=$(abspath .)/$$build bash tools/demo.sh
 
 clean:
 	rm -rf build
 
-# Benchmarks print their figures; they are not tests and `make test` skips them.
+# Benchmarks print their figures, each under a heading that names the
+# architecture; they are not tests and `make test` skips them.
 .PHONY: bench
-bench: build
-	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/run-win32 $(WIN32_BUILD)/bench/foldertree_bench.exe
-	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/run-win32 $(WIN32_BUILD)/bench/helpview_bench.exe
-	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/run-win32 $(WIN32_BUILD)/bench/plugins_bench.exe
-	TARN_WIN32_BUILD=$(abspath $(WIN32_BUILD)) tools/run-win32 $(WIN32_BUILD)/bench/rotate_bench.exe
+bench: tools
+	@arch=$(RUN_ARCH); build=$$( [ $$arch = win32 ] && echo $(WIN32_BUILD) || echo $(WIN64_BUILD) ); \
+	echo "-- benchmarks on the $$arch build"; \
+	$(MAKE) build-$$arch && for b in foldertree helpview plugins rotate; do \
+	    TARN_WIN_BUILD=$(abspath .)/$$build tools/run-wine $$build/bench/$${b}_bench.exe || exit 1; done
 
-# The package for host applications: modules, headers, import libraries,
-# .def files, the API reference, helpview-send and the stand-ins, as
-# $(DIST_DIR)/tarn-support-<version>.zip. `make test` checks what it holds.
+# The package for host applications: the 32-bit modules, headers, import
+# libraries, .def files, the API reference, helpview-send and the
+# stand-ins, with the 64-bit modules and import libraries beside them
+# (bin64/, lib64/, stand-ins64/), as $(DIST_DIR)/tarn-support-<version>.zip.
+# `make test` checks what it holds.
 DIST_DIR ?= build/dist
+DIST_TARGETS = audiolink foldertree helpview helpview-send themekit jaocx20
 .PHONY: dist test-dist
-dist: $(WIN32_BUILD)/CMakeCache.txt
-	cmake --build $(WIN32_BUILD) -j $(JOBS) --target audiolink foldertree helpview helpview-send themekit jaocx20
-	cmake -DSOURCE=$(CURDIR) -DBUILD=$(abspath $(WIN32_BUILD)) -DOUT=$(abspath $(DIST_DIR)) \
-	      -DSTRIP=i686-w64-mingw32-strip -P cmake/dist.cmake
+dist: $(WIN32_BUILD)/CMakeCache.txt $(WIN64_BUILD)/CMakeCache.txt
+	cmake --build $(WIN32_BUILD) -j $(JOBS) --target $(DIST_TARGETS)
+	cmake --build $(WIN64_BUILD) -j $(JOBS) --target $(DIST_TARGETS)
+	cmake -DSOURCE=$(CURDIR) -DBUILD=$(abspath $(WIN32_BUILD)) -DBUILD64=$(abspath $(WIN64_BUILD)) \
+	      -DOUT=$(abspath $(DIST_DIR)) -DSTRIP=i686-w64-mingw32-strip -DSTRIP64=x86_64-w64-mingw32-strip \
+	      -P cmake/dist.cmake
 
 test-dist: dist
 	cmake -DSOURCE=$(CURDIR) -DOUT=$(abspath $(DIST_DIR)) -P tests/dist_check.cmake

@@ -194,7 +194,7 @@ void ApplyEffects(DWORD channel)
     BASSUPDATEROTATE(channel);
 }
 
-void __stdcall RotateDsp(DWORD, DWORD, void *buffer, DWORD length, DWORD)
+void __stdcall RotateDsp(DWORD, DWORD, void *buffer, DWORD length, DWORD_PTR)
 {
     RotateBuffer(buffer, length, RotateStep.load(std::memory_order_relaxed));
 }
@@ -270,7 +270,7 @@ BOOL __stdcall BASSCHANNELREMOVEFX(DWORD channel, DWORD fx)
     return CallOr<entry::BASS_ChannelRemoveFX>(FALSE, channel, fx);
 }
 
-DWORD __stdcall BASSCHANNELSETDSP(DWORD channel, BASS_DspProc proc, DWORD user, int priority)
+DWORD __stdcall BASSCHANNELSETDSP(DWORD channel, BASS_DspProc proc, DWORD_PTR user, int priority)
 {
     return CallOr<entry::BASS_ChannelSetDSP>(0, channel, proc, user, priority);
 }

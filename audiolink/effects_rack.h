@@ -11,6 +11,6 @@ void ApplyEffects(DWORD channel);
 
 // The rotate effect's DSP procedure, on the audio library's mixing thread:
 // 16-bit stereo, whole frames, in place.
-void __stdcall RotateDsp(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD user);
+void __stdcall RotateDsp(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD_PTR user);
 
 } // namespace audiolink

@@ -20,7 +20,7 @@ DWORD __stdcall BASSWMAENCODEOPENFILE(DWORD frequency, DWORD flags, DWORD bitrat
     return CallOr<entry::BASS_WMA_EncodeOpenFile>(0, frequency, flags, bitrate, file);
 }
 
-DWORD __stdcall BASSWMAENCODEOPEN(DWORD frequency, DWORD flags, DWORD bitrate, void *proc, DWORD user)
+DWORD __stdcall BASSWMAENCODEOPEN(DWORD frequency, DWORD flags, DWORD bitrate, void *proc, DWORD_PTR user)
 {
     return CallOr<entry::BASS_WMA_EncodeOpen>(0, frequency, flags, bitrate, proc, user);
 }
@@ -42,7 +42,7 @@ DWORD __stdcall BASSWMAENCODEGETPORT(DWORD encoder)
     return CallOr<entry::BASS_WMA_EncodeGetPort>(0, encoder);
 }
 
-BOOL __stdcall BASSWMAENCODESETNOTIFY(DWORD encoder, void *proc, DWORD user)
+BOOL __stdcall BASSWMAENCODESETNOTIFY(DWORD encoder, void *proc, DWORD_PTR user)
 {
     return CallOr<entry::BASS_WMA_EncodeSetNotify>(FALSE, encoder, proc, user);
 }

@@ -78,7 +78,7 @@ DWORD __stdcall BASSCHANNELISACTIVE(void)
 }
 
 DWORD __stdcall BASSCHANNELSETSYNC(DWORD channel, DWORD type, DWORD paramLow, DWORD paramHigh,
-                                   void *proc, DWORD user)
+                                   void *proc, DWORD_PTR user)
 {
     channel = ChannelOrCurrent(channel);
     return channel ? CallOr<entry::BASS_ChannelSetSync>(0, channel, type, paramLow, paramHigh, proc, user)
@@ -168,13 +168,13 @@ void __stdcall BASSSTREAMFREE(DWORD channel)
 // Stream creation: the library's handle, 0 on failure.
 
 DWORD __stdcall BASSSTREAMCREATE(DWORD frequency, DWORD channels, DWORD flags, void *proc,
-                                 DWORD user)
+                                 DWORD_PTR user)
 {
     return CallOr<entry::BASS_StreamCreate>(0, frequency, channels, flags, proc, user);
 }
 
 DWORD __stdcall BASSSTREAMCREATEURL(const char *url, DWORD offset, DWORD flags,
-                                    BASS_DownloadProc proc, DWORD user)
+                                    BASS_DownloadProc proc, DWORD_PTR user)
 {
     return CallOr<entry::BASS_StreamCreateURL>(0, url, offset, flags, proc, user);
 }
@@ -185,7 +185,7 @@ DWORD __stdcall BASSSTREAMCREATEFILE(BOOL memory, const void *file, DWORD offset
     return CallOr<entry::BASS_StreamCreateFile>(0, memory, file, offset, length, flags);
 }
 
-DWORD __stdcall BASSSTREAMCREATEFILEUSER(DWORD value1, DWORD value2, DWORD value3, DWORD value4)
+DWORD __stdcall BASSSTREAMCREATEFILEUSER(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3, DWORD_PTR value4)
 {
     return CallOr<entry::BASS_StreamCreateFileUser>(0, value1, value2, value3, value4);
 }

@@ -37,7 +37,7 @@ DWORD __stdcall BASSRECORDGETDEVICE(void)
     return CallOr<entry::BASS_RecordGetDevice>(0);
 }
 
-DWORD __stdcall BASSRECORDSTART(DWORD value1, DWORD value2, DWORD value3, DWORD value4)
+DWORD __stdcall BASSRECORDSTART(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3, DWORD_PTR value4)
 {
     return CallOr<entry::BASS_RecordStart>(0, value1, value2, value3, value4);
 }

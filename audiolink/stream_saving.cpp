@@ -124,7 +124,7 @@ BSTR __stdcall BASSGETURLFILENAME(void)
     return NewByteString(UrlFileName);
 }
 
-void __stdcall DOWNLOADPROC(const void *block, DWORD length, DWORD user)
+void __stdcall DOWNLOADPROC(const void *block, DWORD length, DWORD_PTR user)
 {
     Shielded([&] { LocalCopy.Deliver(block, length); });
 }

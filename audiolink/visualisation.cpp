@@ -173,7 +173,7 @@ BSTR __stdcall BASSVISFINDPLUGINS(const char *folder, DWORD)
     });
 }
 
-DWORD __stdcall BASSSONIQUECREATEVIS(DWORD value1, DWORD value2, DWORD value3, DWORD value4, DWORD value5)
+DWORD __stdcall BASSSONIQUECREATEVIS(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3, DWORD_PTR value4, DWORD_PTR value5)
 {
     return CallOr<entry::BASS_SONIQUEVIS_CreateVis>(0, value1, value2, value3, value4, value5);
 }
@@ -188,17 +188,17 @@ const char *__stdcall BASSSONIQUEGETNAME(DWORD vis)
     return CallOr<entry::BASS_SONIQUEVIS_GetName>(nullptr, vis);
 }
 
-DWORD __stdcall BASSSONIQUECLICKED(DWORD value1, DWORD value2, DWORD value3)
+DWORD __stdcall BASSSONIQUECLICKED(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3)
 {
     return CallOr<entry::BASS_SONIQUEVIS_Clicked>(0, value1, value2, value3);
 }
 
-void __stdcall BASSSONIQUERESIZE(DWORD value1, DWORD value2, DWORD value3)
+void __stdcall BASSSONIQUERESIZE(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3)
 {
     Call<entry::BASS_SONIQUEVIS_Resize>(value1, value2, value3);
 }
 
-DWORD __stdcall BASSSONIQUERENDER(DWORD value1, DWORD value2, DWORD value3)
+DWORD __stdcall BASSSONIQUERENDER(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3)
 {
     return CallOr<entry::BASS_SONIQUEVIS_Render>(0, value1, value2, value3);
 }

@@ -1,9 +1,11 @@
-# `make dist`: the package for host applications, from a built Windows tree.
-# Stages build/dist/<name>/ and archives it as build/dist/<name>.zip; the
-# modules are copied without their debugging information.
+# `make dist`: the package for host applications, from the two built Windows
+# trees. Stages build/dist/<name>/ and archives it as build/dist/<name>.zip;
+# the modules are copied without their debugging information. The 32-bit
+# modules keep their places (bin/, lib/, stand-ins/); the 64-bit ones go
+# beside them (bin64/, lib64/, stand-ins64/).
 #
-#   cmake -DSOURCE=<repository> -DBUILD=<win32 build tree> -DOUT=<dist folder>
-#         -DSTRIP=<strip tool> -P cmake/dist.cmake
+#   cmake -DSOURCE=<repository> -DBUILD=<win32 build tree> -DBUILD64=<win64 build tree>
+#         -DOUT=<dist folder> -DSTRIP=<i686 strip> -DSTRIP64=<x86_64 strip> -P cmake/dist.cmake
 file(STRINGS ${SOURCE}/resources/module_version.h version_line REGEX "TARN_VERSION_TEXT")
 string(REGEX MATCH "\"([0-9.]+)\"" _ "${version_line}")
 set(VERSION ${CMAKE_MATCH_1})
@@ -11,36 +13,43 @@ set(name tarn-support-${VERSION})
 set(stage ${OUT}/${name})
 
 file(REMOVE_RECURSE ${stage} ${OUT}/${name}.zip)
-file(MAKE_DIRECTORY ${stage}/bin ${stage}/include ${stage}/lib ${stage}/docs ${stage}/stand-ins)
+file(MAKE_DIRECTORY ${stage}/include ${stage}/docs)
 
-function(copy_module from to)
+function(copy_module strip from to)
     if(NOT EXISTS ${from})
         message(FATAL_ERROR "dist: ${from} is missing; build first")
     endif()
     get_filename_component(file_name ${from} NAME)
-    execute_process(COMMAND ${STRIP} --strip-debug -o ${to}/${file_name} ${from} RESULT_VARIABLE failed)
+    execute_process(COMMAND ${strip} --strip-debug -o ${to}/${file_name} ${from} RESULT_VARIABLE failed)
     if(failed)
         message(FATAL_ERROR "dist: cannot copy ${from}")
     endif()
 endfunction()
 
-foreach(module audiolink.dll foldertree.dll helpview.exe helpview-send.exe)
-    copy_module(${BUILD}/bin/${module} ${stage}/bin)
-endforeach()
-foreach(module themekit.dll jaocx20.dll)
-    copy_module(${BUILD}/bin/${module} ${stage}/stand-ins)
-endforeach()
+# pack(<build tree> <strip tool> <suffix of the folders>)
+function(pack build strip suffix)
+    file(MAKE_DIRECTORY ${stage}/bin${suffix} ${stage}/lib${suffix} ${stage}/stand-ins${suffix})
+    foreach(module audiolink.dll foldertree.dll helpview.exe helpview-send.exe)
+        copy_module(${strip} ${build}/bin/${module} ${stage}/bin${suffix})
+    endforeach()
+    foreach(module themekit.dll jaocx20.dll)
+        copy_module(${strip} ${build}/bin/${module} ${stage}/stand-ins${suffix})
+    endforeach()
+    foreach(library audiolink foldertree)
+        if(NOT EXISTS ${build}/lib/lib${library}.dll.a)
+            message(FATAL_ERROR "dist: ${build}/lib/lib${library}.dll.a is missing; build first")
+        endif()
+        file(COPY ${build}/lib/lib${library}.dll.a ${SOURCE}/${library}/${library}.def
+             DESTINATION ${stage}/lib${suffix})
+    endforeach()
+    configure_file(${SOURCE}/dist/stand-ins-README.txt ${stage}/stand-ins${suffix}/README.txt @ONLY NEWLINE_STYLE CRLF)
+endfunction()
+pack(${BUILD} ${STRIP} "")
+pack(${BUILD64} ${STRIP64} 64)
 file(COPY ${SOURCE}/include/audiolink.h ${SOURCE}/include/foldertree.h ${SOURCE}/include/helpview.h
      DESTINATION ${stage}/include)
-foreach(library audiolink foldertree)
-    if(NOT EXISTS ${BUILD}/lib/lib${library}.dll.a)
-        message(FATAL_ERROR "dist: ${BUILD}/lib/lib${library}.dll.a is missing; build first")
-    endif()
-    file(COPY ${BUILD}/lib/lib${library}.dll.a ${SOURCE}/${library}/${library}.def DESTINATION ${stage}/lib)
-endforeach()
 file(COPY ${SOURCE}/docs/api-reference.md DESTINATION ${stage}/docs)
 configure_file(${SOURCE}/dist/README.txt ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
-configure_file(${SOURCE}/dist/stand-ins-README.txt ${stage}/stand-ins/README.txt @ONLY NEWLINE_STYLE CRLF)
 
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${name}.zip --format=zip ${name}
                 WORKING_DIRECTORY ${OUT} RESULT_VARIABLE failed)

@@ -12,8 +12,11 @@
  *     BASS_ENTRY_POINTS(X)
  *
  * Calling rules of the whole family:
- * - Win32 standard calling convention; every argument is one 32-bit word,
- *   floats are IEEE single precision.
+ * - Win32 standard calling convention; floats are IEEE single precision.
+ *   Numbers (handles, codes, flags, lengths) are 32-bit words in both
+ *   builds. Addresses, user values and the values audiolink only forwards
+ *   are pointer-sized (DWORD_PTR): one 32-bit word in the 32-bit build,
+ *   as the library expects, and the whole address in the 64-bit build.
  * - A 64-bit position or sync parameter is passed as two 32-bit words, low
  *   word first; the declarations below spell out both words.
  * - Lengths and positions come back as 64-bit values (EDX:EAX); audiolink
@@ -29,8 +32,9 @@
  *   plain pointers: their shape is a matter between the application and the
  *   library. The two procedures that audiolink itself supplies have types of
  *   their own (BASS_DownloadProc, BASS_DspProc).
- * - Where audiolink only forwards "n 32-bit values in the library's order",
- *   the entry point is declared with n DWORD arguments named value1..valueN.
+ * - Where audiolink only forwards "n values in the library's order", the
+ *   entry point is declared with n DWORD_PTR arguments named value1..valueN
+ *   (any of them may be an address).
  *
  * A result that no caller ever reads (the frees, resizes and setters whose
  * audiolink export returns nothing) is declared void.
@@ -226,13 +230,13 @@ typedef struct BASS_FXI3DL2REVERB {
    thread with each downloaded block; block NULL marks the end of the
    download. The block belongs to the library and is valid during the call
    only. */
-typedef void (__stdcall *BASS_DownloadProc)(const void *block, DWORD length, DWORD user);
+typedef void (__stdcall *BASS_DownloadProc)(const void *block, DWORD length, DWORD_PTR user);
 
 /* DSP procedure of BASS_ChannelSetDSP, called on the library's mixing
    thread with the channel's sample buffer, which it may change in place
    (length in bytes). */
 typedef void (__stdcall *BASS_DspProc)(DWORD dsp, DWORD channel, void *buffer, DWORD length,
-                                       DWORD user);
+                                       DWORD_PTR user);
 
 /* ---- "BASS.DLL" ------------------------------------------------------- */
 
@@ -257,7 +261,7 @@ typedef BOOL (__stdcall *BASS_ChannelResume_t)(DWORD channel);
 typedef void (__stdcall *BASS_ChannelSetAttributes_t)(DWORD channel, int frequency, int volume,
                                                      int pan);
 /* Returns the DSP handle, 0 on failure. */
-typedef DWORD (__stdcall *BASS_ChannelSetDSP_t)(DWORD channel, BASS_DspProc proc, DWORD user,
+typedef DWORD (__stdcall *BASS_ChannelSetDSP_t)(DWORD channel, BASS_DspProc proc, DWORD_PTR user,
                                                int priority);
 /* type: BASS_FX_*. Returns the effect handle, 0 on failure. */
 typedef DWORD (__stdcall *BASS_ChannelSetFX_t)(DWORD channel, DWORD type);
@@ -268,7 +272,7 @@ typedef BOOL (__stdcall *BASS_ChannelSetPosition_t)(DWORD channel, DWORD positio
 /* The 64-bit sync parameter as two words. proc: the application's sync
    procedure. Returns the sync handle, 0 on failure. */
 typedef DWORD (__stdcall *BASS_ChannelSetSync_t)(DWORD channel, DWORD type, DWORD paramLow,
-                                                DWORD paramHigh, void *proc, DWORD user);
+                                                DWORD paramHigh, void *proc, DWORD_PTR user);
 /* Slides the three attributes to the given values over time milliseconds. */
 typedef BOOL (__stdcall *BASS_ChannelSlideAttributes_t)(DWORD channel, int frequency, int volume,
                                                        int pan, DWORD time);
@@ -325,8 +329,8 @@ typedef BOOL (__stdcall *BASS_RecordInit_t)(int device);
 typedef BOOL (__stdcall *BASS_RecordSetDevice_t)(DWORD device);
 typedef BOOL (__stdcall *BASS_RecordSetInput_t)(int input, DWORD setting);
 /* Four values in the library's order. Returns the recording channel. */
-typedef DWORD (__stdcall *BASS_RecordStart_t)(DWORD value1, DWORD value2, DWORD value3,
-                                             DWORD value4);
+typedef DWORD (__stdcall *BASS_RecordStart_t)(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3,
+                                             DWORD_PTR value4);
 
 /* Samples. */
 typedef BOOL (__stdcall *BASS_SampleFree_t)(DWORD sample);
@@ -340,18 +344,18 @@ typedef DWORD (__stdcall *BASS_SampleLoad_t)(BOOL memory, const void *file, DWOR
 /* Streams. */
 /* proc: the application's stream procedure. */
 typedef DWORD (__stdcall *BASS_StreamCreate_t)(DWORD frequency, DWORD channels, DWORD flags,
-                                              void *proc, DWORD user);
+                                              void *proc, DWORD_PTR user);
 /* memory: non-zero when file is the address of the data, else a file name;
    length 0: to the end. */
 typedef DWORD (__stdcall *BASS_StreamCreateFile_t)(BOOL memory, const void *file, DWORD offset,
                                                   DWORD length, DWORD flags);
 /* Four values in the library's order. */
-typedef DWORD (__stdcall *BASS_StreamCreateFileUser_t)(DWORD value1, DWORD value2, DWORD value3,
-                                                      DWORD value4);
+typedef DWORD (__stdcall *BASS_StreamCreateFileUser_t)(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3,
+                                                      DWORD_PTR value4);
 /* url: "http://..." or "ftp://..."; proc receives the downloaded data
    (NULL: none). */
 typedef DWORD (__stdcall *BASS_StreamCreateURL_t)(const char *url, DWORD offset, DWORD flags,
-                                                 BASS_DownloadProc proc, DWORD user);
+                                                 BASS_DownloadProc proc, DWORD_PTR user);
 typedef void (__stdcall *BASS_StreamFree_t)(DWORD stream);
 /* BASS_FAILURE_VALUE in the low word on failure. */
 typedef ULONGLONG (__stdcall *BASS_StreamGetLength_t)(DWORD stream);
@@ -390,7 +394,7 @@ typedef const DWORD *(__stdcall *BASS_WMA_EncodeGetRates_t)(DWORD frequency, DWO
 /* The Open calls return the encoder handle, 0 on failure. proc: the
    application's encoder procedure. */
 typedef DWORD (__stdcall *BASS_WMA_EncodeOpen_t)(DWORD frequency, DWORD flags, DWORD bitrate,
-                                                void *proc, DWORD user);
+                                                void *proc, DWORD_PTR user);
 typedef DWORD (__stdcall *BASS_WMA_EncodeOpenFile_t)(DWORD frequency, DWORD flags, DWORD bitrate,
                                                     const char *file);
 typedef DWORD (__stdcall *BASS_WMA_EncodeOpenNetwork_t)(DWORD frequency, DWORD flags,
@@ -400,7 +404,7 @@ typedef DWORD (__stdcall *BASS_WMA_EncodeOpenPublish_t)(DWORD frequency, DWORD f
                                                        DWORD bitrate, const char *url,
                                                        const char *user, const char *password);
 /* proc: the application's notification procedure. */
-typedef BOOL (__stdcall *BASS_WMA_EncodeSetNotify_t)(DWORD encoder, void *proc, DWORD user);
+typedef BOOL (__stdcall *BASS_WMA_EncodeSetNotify_t)(DWORD encoder, void *proc, DWORD_PTR user);
 typedef BOOL (__stdcall *BASS_WMA_EncodeSetTag_t)(DWORD encoder, const char *tag,
                                                  const char *text);
 typedef BOOL (__stdcall *BASS_WMA_EncodeWrite_t)(DWORD encoder, const void *buffer,
@@ -466,15 +470,15 @@ typedef DWORD (__stdcall *BASS_CD_StreamGetTrack_t)(DWORD stream);
 /* ---- "BASS_VIS.DLL": visualisation plug-ins --------------------------- */
 
 /* audiolink forwards the application's values in the add-on's order. */
-typedef DWORD (__stdcall *BASS_SONIQUEVIS_Clicked_t)(DWORD value1, DWORD value2, DWORD value3);
+typedef DWORD (__stdcall *BASS_SONIQUEVIS_Clicked_t)(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3);
 /* Returns the visualisation handle. */
-typedef DWORD (__stdcall *BASS_SONIQUEVIS_CreateVis_t)(DWORD value1, DWORD value2, DWORD value3,
-                                                      DWORD value4, DWORD value5);
+typedef DWORD (__stdcall *BASS_SONIQUEVIS_CreateVis_t)(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3,
+                                                      DWORD_PTR value4, DWORD_PTR value5);
 typedef void (__stdcall *BASS_SONIQUEVIS_Free_t)(DWORD vis);
 /* The plug-in's name; belongs to the add-on. */
 typedef const char *(__stdcall *BASS_SONIQUEVIS_GetName_t)(DWORD vis);
-typedef DWORD (__stdcall *BASS_SONIQUEVIS_Render_t)(DWORD value1, DWORD value2, DWORD value3);
-typedef void (__stdcall *BASS_SONIQUEVIS_Resize_t)(DWORD value1, DWORD value2, DWORD value3);
+typedef DWORD (__stdcall *BASS_SONIQUEVIS_Render_t)(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3);
+typedef void (__stdcall *BASS_SONIQUEVIS_Resize_t)(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3);
 typedef DWORD (__stdcall *BASS_VIS_GetConfig_t)(DWORD option);
 typedef void (__stdcall *BASS_VIS_SetConfig_t)(DWORD option, DWORD value);
 

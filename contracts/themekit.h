@@ -19,6 +19,7 @@
 #ifndef THEMEKIT_CONTRACT_H
 #define THEMEKIT_CONTRACT_H
 
+#include <stddef.h>
 #include <windows.h>
 #include <oleauto.h>
 
@@ -30,12 +31,18 @@ extern "C" {
 
 /*
  * Read only. Zero in a field means "the skin's default". The offsets are
- * part of the contract: callers may fill the record as raw bytes.
+ * part of the contract: callers may fill the record as raw bytes. They are
+ * the same in the 64-bit build: the icon field holds the icon's handle as a
+ * 32-bit value (window-manager handles have 32 significant bits in 64-bit
+ * Windows too, and widen by sign extension). Fill it with
+ * THSTYLE_ICON(handle); THSTYLE_HICON(field) gives the handle back.
  */
+#define THSTYLE_ICON(handle) ((DWORD)(ULONG_PTR)(handle))
+#define THSTYLE_HICON(field) ((HICON)(LONG_PTR)(LONG)(field))
 #pragma pack(push, 1)
 typedef struct THSTYLERECORD {
     DWORD    reserved0;     /* 0:  zero */
-    HICON    icon;          /* 4:  icon shown left of a message box's text, or NULL */
+    DWORD    icon;          /* 4:  icon shown left of a message box's text, or 0 */
     COLORREF faceColour;    /* 8:  body colour of a message box */
     COLORREF textColour;    /* 12: text colour of a message box */
     LONG     padding;       /* 16: space in pixels around a message box's text */
@@ -47,6 +54,14 @@ typedef struct THSTYLERECORD {
     BYTE     reserved26[6]; /* zero */
 } THSTYLERECORD;
 #pragma pack(pop)
+
+#if defined(__cplusplus)
+static_assert(sizeof(THSTYLERECORD) == 32 && offsetof(THSTYLERECORD, faceColour) == 8 &&
+                  offsetof(THSTYLERECORD, frame) == 25,
+              "the style record's offsets are the same in both builds");
+#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+_Static_assert(sizeof(THSTYLERECORD) == 32, "the style record's offsets are the same in both builds");
+#endif
 
 /* THGETSYSCOLOR indices of the skin's own colours (other values are the
    platform's GetSysColor indices). */

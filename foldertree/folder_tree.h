@@ -8,6 +8,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstddef>
 #include <string>
 
 #include "foldertree.h"
@@ -43,8 +44,19 @@ struct FolderItem {
     HWND TreeHandle;         // the tree child
 };
 
+#ifdef _WIN64
+// Handles and addresses take 8 bytes; the two numbers keep 4, padded where a
+// pointer follows.
+static_assert(sizeof(BffTreeData) == 48 && offsetof(BffTreeData, NamespaceMode) == 32 &&
+                  offsetof(BffTreeData, RootItem) == 40,
+              "five 64-bit fields and a 32-bit one");
+static_assert(sizeof(FolderItem) == 568 && offsetof(FolderItem, ItemHandle) == 528 &&
+                  offsetof(FolderItem, ImageIndex) == 552 && offsetof(FolderItem, TreeHandle) == 560,
+              "two text fields, four 64-bit fields and two 32-bit ones");
+#else
 static_assert(sizeof(BffTreeData) == 24, "six 32-bit fields");
 static_assert(sizeof(FolderItem) == 548, "two text fields and six 32-bit fields");
+#endif
 
 constexpr char kTreeDataProperty[] = "#BffTVPRP";
 constexpr char kControlClassName[] = "TARNBFF";

@@ -45,11 +45,11 @@ void FillMessageBoxStyle(LPCSTR icon, SHORT alert)
 {
     // Filled as raw bytes at the offsets the skin library reads.
     auto bytes = reinterpret_cast<unsigned char *>(&StyleRecord);
-    HICON handle = LoadIconA(nullptr, icon);
+    DWORD handle = THSTYLE_ICON(LoadIconA(nullptr, icon));
     COLORREF face = THGETSYSCOLOR(THCOLOR_DIALOGFACE);
     COLORREF text = THGETSYSCOLOR(THCOLOR_DIALOGTEXT);
     LONG padding = 6;
-    std::memcpy(bytes + 4, &handle, 4);
+    std::memcpy(bytes + 4, &handle, sizeof handle);
     std::memcpy(bytes + 8, &face, 4);
     std::memcpy(bytes + 12, &text, 4);
     std::memcpy(bytes + 16, &padding, 4);

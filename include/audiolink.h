@@ -99,13 +99,13 @@
    The block is valid during the call only. Keep it short, and do not wait
    in it for a thread that is calling the audio library: freeing the stream
    waits for a running call to end. */
-typedef void(__stdcall *AUDIOLINK_DOWNLOADPROC)(const void *block, DWORD length, DWORD user);
+typedef void(__stdcall *AUDIOLINK_DOWNLOADPROC)(const void *block, DWORD length, DWORD_PTR user);
 
 /* The DSP procedure handed to BASSCHANNELSETDSP: called on the audio
    library's mixing thread with the channel's samples (length in bytes),
    which it may change in place. Output waits while it runs: do not send
    messages to, or wait for, a thread that may be calling the library. */
-typedef void(__stdcall *AUDIOLINK_DSPPROC)(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD user);
+typedef void(__stdcall *AUDIOLINK_DSPPROC)(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD_PTR user);
 
 /* The export DOWNLOADPROC (audiolink's own download procedure, the one
    BASSPLAY hands to the audio library when it saves a network stream) has
@@ -210,7 +210,7 @@ DWORD __stdcall BASSUSECHANNELISACTIVE(DWORD channel);
 DWORD __stdcall BASSCHANNELISACTIVE(void); /* current */
 /* paramLow, paramHigh: the 64-bit sync parameter, low word first. */
 DWORD __stdcall BASSCHANNELSETSYNC(DWORD channel, DWORD type, DWORD paramLow, DWORD paramHigh,
-                                   void *proc, DWORD user);
+                                   void *proc, DWORD_PTR user);
 /* channel 0 = current; called even when there is no channel. */
 BOOL __stdcall BASSCHANNELSLIDEATTRIBUTES(DWORD channel, int frequency, int volume, int pan,
                                           DWORD time);
@@ -230,13 +230,13 @@ DWORD __stdcall BASSCHANNELGETDATA(DWORD channel, void *buffer, DWORD length); /
 DWORD __stdcall BASSSTREAMGETLENGTH(DWORD channel);                /* 0xFFFFFFFF -> 0 */
 void __stdcall BASSSTREAMFREE(DWORD channel);
 DWORD __stdcall BASSSTREAMCREATE(DWORD frequency, DWORD channels, DWORD flags, void *proc,
-                                 DWORD user);
+                                 DWORD_PTR user);
 DWORD __stdcall BASSSTREAMCREATEURL(const char *url, DWORD offset, DWORD flags,
-                                    AUDIOLINK_DOWNLOADPROC proc, DWORD user);
+                                    AUDIOLINK_DOWNLOADPROC proc, DWORD_PTR user);
 DWORD __stdcall BASSSTREAMCREATEFILE(BOOL memory, const void *file, DWORD offset, DWORD length,
                                      DWORD flags);
 /* The four 32-bit values go to the library in its order. */
-DWORD __stdcall BASSSTREAMCREATEFILEUSER(DWORD value1, DWORD value2, DWORD value3, DWORD value4);
+DWORD __stdcall BASSSTREAMCREATEFILEUSER(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3, DWORD_PTR value4);
 
 /* ---- Error codes ------------------------------------------------------- */
 
@@ -266,7 +266,7 @@ BSTR __stdcall BASSGETURLFILENAME(void);
 /* The download procedure BASSPLAY hands to the library (an
    AUDIOLINK_DOWNLOADPROC): writes each block to the local copy; block NULL
    closes it. */
-void __stdcall DOWNLOADPROC(const void *block, DWORD length, DWORD user);
+void __stdcall DOWNLOADPROC(const void *block, DWORD length, DWORD_PTR user);
 #endif
 
 /* ---- Equalizer and effects --------------------------------------------- */
@@ -295,7 +295,7 @@ DWORD __stdcall BASSFXCHANNEL(int slot);
 /* Pass-throughs to "BASS.DLL"; 0 when the module or entry point is missing. */
 DWORD __stdcall BASSCHANNELSETFX(DWORD channel, DWORD type);
 BOOL __stdcall BASSCHANNELREMOVEFX(DWORD channel, DWORD fx);
-DWORD __stdcall BASSCHANNELSETDSP(DWORD channel, AUDIOLINK_DSPPROC proc, DWORD user, int priority);
+DWORD __stdcall BASSCHANNELSETDSP(DWORD channel, AUDIOLINK_DSPPROC proc, DWORD_PTR user, int priority);
 BOOL __stdcall BASSCHANNELREMOVEDSP(DWORD channel, DWORD dsp);
 /* params: the effect type's parameter block. */
 BOOL __stdcall BASSFXSETPARAMETERS(DWORD fx, const void *params);
@@ -308,13 +308,13 @@ BOOL __stdcall BASSFXGETPARAMETERS(DWORD fx, void *params);
    single commas; empty when there are none. unused is not read. */
 BSTR __stdcall BASSVISFINDPLUGINS(const char *folder, DWORD unused);
 /* Handed through; 0 (or nothing) without the add-on. */
-DWORD __stdcall BASSSONIQUECREATEVIS(DWORD value1, DWORD value2, DWORD value3, DWORD value4,
-                                     DWORD value5);
+DWORD __stdcall BASSSONIQUECREATEVIS(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3, DWORD_PTR value4,
+                                     DWORD_PTR value5);
 void __stdcall BASSSONIQUEFREE(DWORD vis);
 const char *__stdcall BASSSONIQUEGETNAME(DWORD vis); /* the add-on's text */
-DWORD __stdcall BASSSONIQUECLICKED(DWORD value1, DWORD value2, DWORD value3);
-void __stdcall BASSSONIQUERESIZE(DWORD value1, DWORD value2, DWORD value3);
-DWORD __stdcall BASSSONIQUERENDER(DWORD value1, DWORD value2, DWORD value3);
+DWORD __stdcall BASSSONIQUECLICKED(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3);
+void __stdcall BASSSONIQUERESIZE(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3);
+DWORD __stdcall BASSSONIQUERENDER(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3);
 DWORD __stdcall BASSVISGETCONFIG(DWORD option);
 void __stdcall BASSVISSETCONFIG(DWORD option, DWORD value);
 
@@ -339,7 +339,7 @@ DWORD __stdcall BASSCDSTREAMGETTRACK(DWORD stream);           /* -1 -> 0 */
 BOOL __stdcall BASSRECORDINIT(int device);
 BOOL __stdcall BASSRECORDSETDEVICE(DWORD device);
 DWORD __stdcall BASSRECORDGETDEVICE(void);
-DWORD __stdcall BASSRECORDSTART(DWORD value1, DWORD value2, DWORD value3, DWORD value4);
+DWORD __stdcall BASSRECORDSTART(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3, DWORD_PTR value4);
 BOOL __stdcall BASSRECORDFREE(void);
 BOOL __stdcall BASSRECORDSETINPUT(int input, DWORD setting);
 DWORD __stdcall BASSRECORDGETINPUT(int input);
@@ -352,13 +352,13 @@ BSTR __stdcall BASSRECORDGETDEVICEDESCRIPTION(DWORD device);
 
 const DWORD *__stdcall BASSWMAENCODEGETRATES(DWORD frequency, DWORD flags); /* the add-on's list */
 DWORD __stdcall BASSWMAENCODEOPENFILE(DWORD frequency, DWORD flags, DWORD bitrate, const char *file);
-DWORD __stdcall BASSWMAENCODEOPEN(DWORD frequency, DWORD flags, DWORD bitrate, void *proc, DWORD user);
+DWORD __stdcall BASSWMAENCODEOPEN(DWORD frequency, DWORD flags, DWORD bitrate, void *proc, DWORD_PTR user);
 DWORD __stdcall BASSWMAENCODEOPENNETWORK(DWORD frequency, DWORD flags, DWORD bitrate, DWORD port,
                                          DWORD maxClients);
 DWORD __stdcall BASSWMAENCODEOPENPUBLISH(DWORD frequency, DWORD flags, DWORD bitrate, const char *url,
                                          const char *user, const char *password);
 DWORD __stdcall BASSWMAENCODEGETPORT(DWORD encoder);
-BOOL __stdcall BASSWMAENCODESETNOTIFY(DWORD encoder, void *proc, DWORD user);
+BOOL __stdcall BASSWMAENCODESETNOTIFY(DWORD encoder, void *proc, DWORD_PTR user);
 DWORD __stdcall BASSWMAENCODEGETCLIENTS(DWORD encoder);
 BOOL __stdcall BASSWMAENCODESETTAG(DWORD encoder, const char *tag, const char *text);
 BOOL __stdcall BASSWMAENCODEWRITE(DWORD encoder, const void *buffer, DWORD length);

@@ -10,7 +10,8 @@
 # real windows on it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${TARN_WIN32_BUILD:-$here/build/win32}
+build=${TARN_WIN_BUILD:-$here/build/win32}
+arch=$(cat "$build/wine-arch" 2>/dev/null || echo win32)
 out=$here/build/demo
 winpath() { printf 'Z:%s' "$1" | sed 's#/#\\#g'; }
 rel() { printf '%s' "${1#$here/}"; }
@@ -19,15 +20,15 @@ mkdir -p "$out"
 rm -rf "$out"/host-*.png "$out"/help-viewer.png "$out"/tour-*.txt "$out"/tour-output.* "$out"/themekit*.png \
     "$out"/helpview.png "$out"/viewer
 
-echo "== The host application's tour (examples/host: folder tree, audio bridge, help viewer) =="
-session=(env TARN_WIN32_BUILD="$build")
+echo "== The host application's tour on the $arch build (examples/host: folder tree, audio bridge, help viewer) =="
+session=(env TARN_WIN_BUILD="$build")
 if [ -n "${DISPLAY:-}" ]; then
     session+=(TARN_KEEP_DISPLAY=1)
     echo "(in real windows on $DISPLAY)"
 fi
 status=0
 "${session[@]}" TARN_ENGINE_OUTPUT="$(winpath "$out/tour-output.wav")" \
-    "$here/tools/run-win32" "$build/host/host.exe" /tour /out "$(winpath "$out")" >"$out/tour-log.txt" 2>&1 || status=$?
+    "$here/tools/run-wine" "$build/host/host.exe" /tour /out "$(winpath "$out")" >"$out/tour-log.txt" 2>&1 || status=$?
 if [ ! -s "$out/tour-summary.txt" ]; then
     cat "$out/tour-log.txt" >&2
     echo "demo: the tour wrote no summary (exit code $status)" >&2
@@ -53,8 +54,8 @@ fi
 
 echo
 echo "== The skin library's window, 3D button and message box (stand-in) =="
-(cd "$out" && TARN_WIN32_BUILD=$build TARN_SCREENSHOT_DIR="$(winpath "$out")" \
-    "$here/tools/run-win32" "$build/tests/themekit_skin_test.exe" --gtest_filter='*Screenshot*' >/dev/null)
+(cd "$out" && TARN_WIN_BUILD=$build TARN_SCREENSHOT_DIR="$(winpath "$out")" \
+    "$here/tools/run-wine" "$build/tests/themekit_skin_test.exe" --gtest_filter='*Screenshot*' >/dev/null)
 for png in "$out"/themekit*.png; do [ -f "$png" ] && echo "  picture: $(rel "$png")"; done
 
 echo
@@ -67,4 +68,4 @@ echo "  $(rel "$out")/tour-summary.txt   the summary above"
 echo "Note: Wine here has no HTML engine (Debian ships no Gecko for it). The viewer's"
 echo "browser control is created and told to show each page, but its page area stays"
 echo "empty; on Windows the page appears there."
-echo "Use the host yourself, on your display: TARN_KEEP_DISPLAY=1 tools/run-win32 $(rel "$build")/host/host.exe"
+echo "Use the host yourself, on your display: TARN_KEEP_DISPLAY=1 TARN_WIN_BUILD=$(rel "$build") tools/run-wine $(rel "$build")/host/host.exe"

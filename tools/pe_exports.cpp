@@ -99,8 +99,8 @@ ExportTable ReadExports(const uint8_t *data, size_t size)
         return Fail("no PE signature");
 
     size_t coff = static_cast<size_t>(peOffset) + 4;
-    uint16_t sectionCount = 0, optionalSize = 0;
-    if (!file.U16(coff + 2, sectionCount) || !file.U16(coff + 16, optionalSize))
+    uint16_t machine = 0, sectionCount = 0, optionalSize = 0;
+    if (!file.U16(coff, machine) || !file.U16(coff + 2, sectionCount) || !file.U16(coff + 16, optionalSize))
         return Fail("truncated COFF header");
     size_t optional = coff + 20;
     uint16_t optionalMagic = 0;
@@ -130,6 +130,8 @@ ExportTable ReadExports(const uint8_t *data, size_t size)
 
     ExportTable table;
     table.ok = true;
+    table.machine = machine;
+    table.wide = optionalMagic == 0x20B;
     uint32_t directoryCount = 0, exportRva = 0, exportSize = 0;
     if (!file.U32(countField, directoryCount))
         return Fail("truncated optional header");

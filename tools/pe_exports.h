@@ -12,6 +12,8 @@ namespace pe {
 struct ExportTable {
     bool ok = false;
     std::string error;              // why the file was refused, when !ok
+    uint16_t machine = 0;           // the COFF header's: 0x14C i386, 0x8664 x86-64
+    bool wide = false;              // a PE32+ (64-bit) optional header
     bool present = false;           // false: the file has no export table
     std::string moduleName;         // the name the table gives its module
     uint32_t functionCount = 0;     // entries of the address table

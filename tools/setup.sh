@@ -1,19 +1,54 @@
 #!/bin/bash
-# Installs everything the build and the tests need on a fresh Debian 12
-# machine. Safe to run again: it installs only what is missing.
+# Installs everything the two Windows builds, the native builds and the
+# tests need on a fresh Debian 12 machine. Safe to run again: it installs
+# only what is missing.
+#   tools/setup.sh               install what is missing
+#   tools/setup.sh --if-missing  the same, silent when nothing is missing
+#                                (make build, test and demo run it first)
+# 32-bit Wine is installed only where a real probe (tools/probe-32bit) finds
+# that this machine can run 32-bit code; elsewhere the 32-bit build is still
+# made and checked, and its Wine suite is not run.
 set -euo pipefail
-packages=(g++-mingw-w64-i686 wine wine32:i386 xvfb xauth cmake make googletest
-          clang libclang-rt-14-dev g++ fonts-wine sox)
+here=$(cd "$(dirname "$0")/.." && pwd)
+quiet=0
+[ "${1:-}" = --if-missing ] && quiet=1
+
+packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth cmake make googletest
+          clang libclang-rt-14-dev g++ binutils fonts-wine sox)
+# The probe assembles a 32-bit program, so binutils comes first.
+if command -v as >/dev/null 2>&1 && "$here/tools/probe-32bit" >/dev/null; then
+    can32=1
+    packages+=(wine32:i386)
+else
+    can32=0
+fi
+
 need_i386=0
-dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
+if [ "$can32" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    need_i386=1
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+
 if [ "$need_i386" = 1 ] || [ ${#missing[@]} -gt 0 ]; then
-    sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
+    [ "$quiet" = 1 ] && echo "setup: tools are missing (${missing[*]:-i386 packages}); installing them first"
+    sudo=""
+    [ "$(id -u)" = 0 ] || sudo=sudo
     [ "$need_i386" = 1 ] && $sudo dpkg --add-architecture i386
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # The assembler may have just arrived: ask the probe again.
+    if [ "$can32" = 0 ] && "$here/tools/probe-32bit" >/dev/null; then
+        exec "$0" "$@"
+    fi
 fi
-echo "setup: all tools present"
+if [ "$quiet" = 0 ]; then
+    if [ "$can32" = 1 ]; then
+        echo "setup: all tools present (this machine runs 32-bit code: both Wine suites can run)"
+    else
+        echo "setup: all tools present (this machine cannot run 32-bit code: $("$here/tools/probe-32bit"))"
+        echo "setup: the 64-bit Wine suite runs; the 32-bit build is made and checked without Wine"
+    fi
+fi

@@ -27,6 +27,7 @@
 
 #include "folder_tree.h"
 #include "temp_folder.h"
+#include "bench_architecture.h"
 
 namespace {
 
@@ -275,7 +276,7 @@ void ComparePaints(Bench &bench, const std::string &folder)
         else
             KeepFastest(standard, paint(plain));
     }
-    printf("\nOne full paint of %d items, fastest of 20 rounds each (ms)\n", items + 1);
+    printf("\n[%s] One full paint of %d items, fastest of 20 rounds each (ms)\n", BenchArchitecture, items + 1);
     printf("  control's tree %8.3f elapsed %8.3f cpu\n", own.elapsed, own.cpu);
     printf("  plain tree     %8.3f elapsed %8.3f cpu\n", standard.elapsed, standard.cpu);
     printf("  ratio          %8.2f elapsed %8.2f cpu (goal: within 3)\n", own.elapsed / standard.elapsed,
@@ -302,7 +303,7 @@ int main()
         return 1;
     }
 
-    printf("Folder-tree expansion against its floor, fastest round of each (ms)\n");
+    printf("[%s] Folder-tree expansion against its floor, fastest round of each (ms)\n", BenchArchitecture);
     printf("%6s  %-9s  %10s  %10s  %8s  %8s  %8s   %9s  %9s  %8s\n", "items", "mode", "expansion", "floor",
            "per item", "floor/it", "overhead", "cpu/item", "floor cpu", "overhead");
     for (int count : {200, 2000}) {

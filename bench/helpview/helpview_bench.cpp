@@ -10,6 +10,7 @@
 
 #include "helpview_process.h"
 #include "testbrowser/test_browser.h"
+#include "bench_architecture.h"
 
 using namespace hvtest;
 
@@ -100,7 +101,7 @@ std::vector<double> RoundTrips(const ViewerFiles &files, const std::wstring &log
 int main()
 {
     ViewerFiles files = PrepareViewer("bench");
-    std::printf("helpview: %d runs each\n", Runs);
+    std::printf("[%s] helpview: %d runs each\n", BenchArchitecture, Runs);
     Report("start-up, platform browser control", StartUp(files));
 
     testbrowser::Library controls;

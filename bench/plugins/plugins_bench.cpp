@@ -11,6 +11,7 @@
 
 #include "audiolink.h"
 #include "temp_folder.h"
+#include "bench_architecture.h"
 
 namespace {
 
@@ -112,8 +113,8 @@ int main()
         bestSearch = std::min(bestSearch, middle - start);
         bestPlain = std::min(bestPlain, end - middle);
     }
-    printf("plug-in search: %zu folders, %d files, %zu plug-ins found (plain walk counted %zu)\n",
-           folders.size() + 1, TopFolders * (FoldersPerTop + 1) * FilesPerFolder, listed, walked);
+    printf("[%s] plug-in search: %zu folders, %d files, %zu plug-ins found (plain walk counted %zu)\n",
+           BenchArchitecture, folders.size() + 1, TopFolders * (FoldersPerTop + 1) * FilesPerFolder, listed, walked);
     printf("  BASSVISFINDPLUGINS  %8.2f ms (best of %d)\n", bestSearch * 1000, Rounds);
     printf("  plain walk          %8.2f ms (best of %d)\n", bestPlain * 1000, Rounds);
     printf("  ratio               %8.2f (goal: at most 1.5)\n", bestSearch / bestPlain);

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+#include "bench_architecture.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ int main()
         differing += fast[n] != reference[n];
     bool samePhase = Bits(fastPhase) == Bits(referencePhase);
 
-    std::printf("rotate: %zu frames of 16-bit stereo, best of %d runs\n", Frames, Rounds);
+    std::printf("[%s] rotate: %zu frames of 16-bit stereo, best of %d runs\n", BenchArchitecture, Frames, Rounds);
     Report("reference loop (sin, cos per frame)", referenceBest);
     Report("RotateDsp", fastBest);
     std::printf("speed-up: %.2f x\n", referenceBest / fastBest);

@@ -2,9 +2,10 @@
 // entry points its .def file lists, all recorded and answered alike.
 //
 // An exported entry point is a jump to a stub made from the contract's
-// pointer type, so the stub takes exactly the argument words the caller
-// pushed and, being stdcall, removes them. Every stub returns 64 bits in
-// EDX:EAX: a caller of a 32-bit or void entry point reads EAX or nothing.
+// pointer type, so the stub takes exactly the arguments the caller passed
+// (at 32 bits, being stdcall, it removes the words the caller pushed).
+// Every stub returns 64 bits (EDX:EAX at 32 bits, RAX at 64): a caller of a
+// 32-bit or void entry point reads the low part or nothing.
 //
 // Nothing here uses the C++ runtime's containers, allocation or exceptions
 // (see double_memory.h): memory comes from the process heap.
@@ -42,12 +43,13 @@ char ModuleName[16] = "?";
 // Written and read on the test's thread only.
 struct {
     BASS_DownloadProc proc = nullptr;
-    DWORD user = 0;
+    DWORD_PTR user = 0;
 } Download;
 
 struct {
     BASS_DspProc proc = nullptr;
-    DWORD handle = 0, channel = 0, user = 0;
+    DWORD handle = 0, channel = 0;
+    DWORD_PTR user = 0;
 } Dsp;
 
 // Effects keep their parameters as the library does: BASS_ChannelSetFX
@@ -55,7 +57,7 @@ struct {
 // set call stores a record of the type's size, the get call fills one in.
 // The record handed over or filled goes into the call's record; returns its
 // size (0: none).
-DWORD KeepParameters(Entry entry, const DWORD *args, DWORD result, BYTE *block)
+DWORD KeepParameters(Entry entry, const ArgWord *args, DWORD result, BYTE *block)
 {
     SharedState *state = Shared();
     if (!state)
@@ -72,13 +74,13 @@ DWORD KeepParameters(Entry entry, const DWORD *args, DWORD result, BYTE *block)
             effect = &state->effects[state->effectCount++];
         }
         effect->handle = result;
-        effect->type = args[1];
+        effect->type = DWORD(args[1]);
         ZeroMemory(effect->block, sizeof effect->block);
         return 0;
     }
     case Entry::BASS_FXSetParameters:   // (fx, params)
     case Entry::BASS_FXGetParameters: { // (fx, params)
-        SharedEffect *effect = EffectOf(state, args[0]);
+        SharedEffect *effect = EffectOf(state, DWORD(args[0]));
         auto *params = reinterpret_cast<BYTE *>(args[1]);
         DWORD bytes = effect ? BlockBytesOf(effect->type) : 0;
         if (!params || !bytes)
@@ -112,7 +114,7 @@ void DeliverFirstBlock()
     Download.proc(block, length, Download.user);
 }
 
-ULONGLONG Answer(Entry entry, const DWORD *args, DWORD count, const char *const *texts,
+ULONGLONG Answer(Entry entry, const ArgWord *args, DWORD count, const char *const *texts,
                  const bool *isText)
 {
     const char *name = EntryNames[int(entry)];
@@ -130,7 +132,7 @@ ULONGLONG Answer(Entry entry, const DWORD *args, DWORD count, const char *const 
         break;
     case Entry::BASS_ChannelSetDSP: // (channel, proc, user, priority)
         Dsp.proc = reinterpret_cast<BASS_DspProc>(args[1]);
-        Dsp.channel = args[0];
+        Dsp.channel = DWORD(args[0]);
         Dsp.user = args[2];
         Dsp.handle = DWORD(result);
         break;
@@ -140,11 +142,11 @@ ULONGLONG Answer(Entry entry, const DWORD *args, DWORD count, const char *const 
     return result;
 }
 
-template <typename T> DWORD Word(T value)
+template <typename T> ArgWord Word(T value)
 {
-    static_assert(sizeof(T) == sizeof(DWORD), "every argument is one 32-bit word");
-    DWORD word = 0;
-    CopyMemory(&word, &value, sizeof word);
+    static_assert(sizeof(T) <= sizeof(ArgWord), "every argument is one word of the pointer's size");
+    ArgWord word = 0;
+    CopyMemory(&word, &value, sizeof value);
     return word;
 }
 
@@ -163,7 +165,7 @@ template <typename Pointer> struct Stub;
 template <typename R, typename... A> struct Stub<R(__stdcall *)(A...)> {
     template <Entry E> static ULONGLONG __stdcall Enter(A... args)
     {
-        const DWORD words[] = {Word(args)..., 0};
+        const ArgWord words[] = {Word(args)..., 0};
         const char *const texts[] = {TextOf(args)..., nullptr};
         const bool isText[] = {IsText<A>..., false};
         return Answer(E, words, DWORD(sizeof...(A)), texts, isText);
@@ -193,7 +195,7 @@ void FreeJob(void *job)
 
 struct DownloadJob {
     BASS_DownloadProc proc;
-    DWORD user;
+    DWORD_PTR user;
     BOOL end;
     DWORD count;
     HMODULE self;
@@ -223,7 +225,8 @@ DWORD WINAPI RunDownload(void *parameter)
 
 struct DspJob {
     BASS_DspProc proc;
-    DWORD handle, channel, user;
+    DWORD handle, channel;
+    DWORD_PTR user;
     void *buffer;
     DWORD length;
     HMODULE self;
@@ -282,20 +285,46 @@ __attribute__((used)) const void *MusicLengthStub()
     return reinterpret_cast<const void *>(&Stub<BASS_MusicGetLength_t>::Enter<Entry::BASS_MusicGetLength>);
 }
 
-// Chooses the stub on entry, before the caller's words are touched.
+// Chooses the stub on entry, before the caller's words are touched. At 64
+// bits the arguments are in registers: they are kept across the call, in a
+// frame that leaves the stack 16-byte aligned with its 32 bytes of shadow
+// space.
 __attribute__((naked)) void MusicLengthByVersion()
 {
+#ifdef __x86_64__
+    asm("push %rcx\n\t"
+        "push %rdx\n\t"
+        "push %r8\n\t"
+        "push %r9\n\t"
+        "sub $40, %rsp\n\t"
+        "call MusicLengthStub\n\t"
+        "add $40, %rsp\n\t"
+        "pop %r9\n\t"
+        "pop %r8\n\t"
+        "pop %rdx\n\t"
+        "pop %rcx\n\t"
+        "jmp *%rax");
+#else
     asm("call _MusicLengthStub\n\t"
         "jmp *%eax");
+#endif
 }
 
 } // extern "C"
+
+// An exported entry point's jump through its target pointer (C symbols
+// carry a leading underscore at 32 bits only).
+#ifdef __x86_64__
+#define DOUBLE_JUMP(name) asm("jmp *" #name "_target(%rip)")
+#else
+#define DOUBLE_JUMP(name) asm("jmp *_" #name "_target")
+#endif
 
 // The exported entry points: a jump through a pointer to the stub.
 #define DOUBLE_EXPORT(name)                                                                \
     extern "C" {                                                                           \
     extern const void *const name##_target;                                                \
-    __attribute__((naked)) void name() { asm("jmp *_" #name "_target"); }                  \
+    __attribute__((naked)) void name() { DOUBLE_JUMP(name); }                              \
     const void *const name##_target =                                                      \
         Entry::name == Entry::BASS_MusicGetLength                                          \
             ? reinterpret_cast<const void *>(&MusicLengthByVersion)                        \

@@ -2,7 +2,7 @@
 // program sees them.
 //
 // Every double records each call of an entry point (module, entry point,
-// the 32-bit argument words in order, the texts of its text arguments, the
+// the argument words in order (pointer-sized: see ArgWord), the texts of its text arguments, the
 // calling thread) and answers with the result a test scripted for that
 // entry point, 0 when none was; BASS_GetVersion answers 2.0 (0x00000002)
 // unless scripted; BASS_MusicGetLength takes the one argument word of the
@@ -28,10 +28,15 @@
 
 namespace bassdouble {
 
+// One recorded argument: pointer-sized, so that an address is whole in the
+// 64-bit build. A 32-bit number is zero-extended (an int of -1 reads
+// 0xFFFFFFFF in both builds), a float is its bits in the low 32.
+using ArgWord = ULONG_PTR;
+
 struct CallRecord {
     std::string module; // "BASS.DLL", "BASSWMA.DLL", ...
     std::string entry;  // "BASS_ChannelGetDevice", or "(attach)" and "(detach)"
-    std::vector<DWORD> args;
+    std::vector<ArgWord> args;
     std::vector<std::string> texts; // of the zero-terminated text arguments, in order
     DWORD thread = 0;
     // BASS_FXSetParameters: the record handed over; BASS_FXGetParameters:

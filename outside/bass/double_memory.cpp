@@ -89,7 +89,7 @@ SharedEffect *EffectOf(SharedState *state, DWORD handle)
     return nullptr;
 }
 
-void Record(const char *module, const char *entry, const DWORD *args, DWORD count,
+void Record(const char *module, const char *entry, const ArgWord *args, DWORD count,
             const char *const *texts, const bool *isText, const void *block, DWORD blockBytes)
 {
     SharedState *state = Shared();
@@ -106,7 +106,7 @@ void Record(const char *module, const char *entry, const DWORD *args, DWORD coun
     call.thread = GetCurrentThreadId();
     call.argCount = count < MaxArgs ? count : MaxArgs;
     if (call.argCount)
-        CopyMemory(call.args, args, call.argCount * sizeof(DWORD));
+        CopyMemory(call.args, args, call.argCount * sizeof(ArgWord));
     call.blockBytes = block && blockBytes <= MaxBlockBytes ? blockBytes : 0;
     if (call.blockBytes)
         CopyMemory(call.block, block, call.blockBytes);

@@ -9,6 +9,10 @@
 namespace bassdouble::memory {
 
 constexpr DWORD MaxArgs = 8;
+// One argument as the caller passed it: pointer-sized, so that an address
+// is recorded whole in the 64-bit build; a 32-bit number fills the low 32
+// bits and leaves the rest zero.
+using ArgWord = ULONG_PTR;
 constexpr DWORD MaxCalls = 1024;
 constexpr DWORD MaxScript = 128;
 constexpr DWORD NameBytes = 40;
@@ -23,7 +27,7 @@ struct SharedCall {
     char entry[NameBytes];
     DWORD thread;
     DWORD argCount;
-    DWORD args[MaxArgs];
+    ArgWord args[MaxArgs];
     DWORD textCount;
     char texts[TextBytes]; // zero-terminated texts one after another
     DWORD blockBytes;
@@ -76,7 +80,7 @@ private:
     SharedState *state_;
 };
 
-void Record(const char *module, const char *entry, const DWORD *args, DWORD count,
+void Record(const char *module, const char *entry, const ArgWord *args, DWORD count,
             const char *const *texts, const bool *isText, const void *block = nullptr,
             DWORD blockBytes = 0);
 // The size of an effect type's parameter record; 0 for an unknown type.

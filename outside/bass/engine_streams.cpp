@@ -191,7 +191,7 @@ struct DownloadJob {
     volatile LONG references; // the channel's and the thread's
     volatile LONG cancelled;
     BASS_DownloadProc proc;
-    DWORD user;
+    DWORD_PTR user;
     FileBytes *file;
 };
 
@@ -236,7 +236,7 @@ DWORD WINAPI RunDownload(void *parameter)
 
 // Starts delivering the file's bytes to proc; false if no thread could be
 // started.
-bool StartDownload(Channel *channel, BASS_DownloadProc proc, DWORD user)
+bool StartDownload(Channel *channel, BASS_DownloadProc proc, DWORD_PTR user)
 {
     auto *job = static_cast<DownloadJob *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(DownloadJob)));
     if (!job)
@@ -287,7 +287,7 @@ DWORD __stdcall BASS_StreamCreateFile(BOOL memory, const void *file, DWORD offse
 }
 
 DWORD __stdcall BASS_StreamCreateURL(const char *url, DWORD offset, DWORD flags,
-                                     BASS_DownloadProc proc, DWORD user)
+                                     BASS_DownloadProc proc, DWORD_PTR user)
 {
     EngineLock hold;
     if (!Engine.initialised)
@@ -309,12 +309,12 @@ DWORD __stdcall BASS_StreamCreateURL(const char *url, DWORD offset, DWORD flags,
 }
 
 // Streams fed by the caller's procedures are not made by this engine.
-DWORD __stdcall BASS_StreamCreate(DWORD frequency, DWORD channels, DWORD flags, void *proc, DWORD user)
+DWORD __stdcall BASS_StreamCreate(DWORD frequency, DWORD channels, DWORD flags, void *proc, DWORD_PTR user)
 {
     return Fail(BASS_ERROR_NOTAVAIL, DWORD(0));
 }
 
-DWORD __stdcall BASS_StreamCreateFileUser(DWORD value1, DWORD value2, DWORD value3, DWORD value4)
+DWORD __stdcall BASS_StreamCreateFileUser(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3, DWORD_PTR value4)
 {
     return Fail(BASS_ERROR_NOTAVAIL, DWORD(0));
 }

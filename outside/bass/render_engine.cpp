@@ -650,7 +650,7 @@ BOOL __stdcall BASS_ChannelSlideAttributes(DWORD handle, int frequency, int volu
 
 // Synchronizers are not made by this engine.
 DWORD __stdcall BASS_ChannelSetSync(DWORD handle, DWORD type, DWORD paramLow, DWORD paramHigh,
-                                    void *proc, DWORD user)
+                                    void *proc, DWORD_PTR user)
 {
     return Fail(BASS_ERROR_NOSYNC, DWORD(0));
 }
@@ -721,7 +721,7 @@ BOOL __stdcall BASS_FXGetParameters(DWORD fx, void *params)
     return Succeed(TRUE);
 }
 
-DWORD __stdcall BASS_ChannelSetDSP(DWORD handle, BASS_DspProc proc, DWORD user, int priority)
+DWORD __stdcall BASS_ChannelSetDSP(DWORD handle, BASS_DspProc proc, DWORD_PTR user, int priority)
 {
     EngineLock hold;
     Channel *channel = ChannelOf(handle);
@@ -808,7 +808,7 @@ BOOL __stdcall BASS_RecordSetInput(int input, DWORD setting)
     return Fail(BASS_ERROR_INIT, FALSE);
 }
 
-DWORD __stdcall BASS_RecordStart(DWORD value1, DWORD value2, DWORD value3, DWORD value4)
+DWORD __stdcall BASS_RecordStart(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3, DWORD_PTR value4)
 {
     return Fail(BASS_ERROR_INIT, DWORD(0));
 }

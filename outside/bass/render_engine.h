@@ -97,7 +97,7 @@ struct Dsp {
     DWORD handle; // 0: the slot is free
     DWORD channel;
     BASS_DspProc proc;
-    DWORD user;
+    DWORD_PTR user;
     int priority; // higher runs first; equal ones in the order they were set
     DWORD order;
 };

@@ -23,11 +23,22 @@ constexpr char ToolTipProp[] = "themekit.tooltip";
 
 LRESULT CALLBACK ButtonSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
+// comctl32 exports GetWindowSubclass by ordinal only (411), and the 64-bit
+// mingw import library leaves it out: it is bound by that ordinal.
+using GetWindowSubclassFunction = BOOL(WINAPI *)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR *);
+
+BOOL FindSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR *data)
+{
+    static const auto find = reinterpret_cast<GetWindowSubclassFunction>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("comctl32.dll"), MAKEINTRESOURCEA(411))));
+    return find ? find(window, procedure, id, data) : FALSE;
+}
+
 // The look of one of our buttons, or nullptr for any other window.
 const ButtonLook *LookOf(HWND button)
 {
     DWORD_PTR data = 0;
-    if (!button || !GetWindowSubclass(button, ButtonSubclass, ButtonSubclassId, &data))
+    if (!button || !FindSubclass(button, ButtonSubclass, ButtonSubclassId, &data))
         return nullptr;
     return reinterpret_cast<const ButtonLook *>(data);
 }

@@ -397,7 +397,7 @@ extern "C" int __stdcall THMSGBOX(HWND owner, HFONT font, const char *title, con
         THSTYLERECORD record{};
         if (style)
             record = *style;
-        state.icon = record.icon;
+        state.icon = THSTYLE_HICON(record.icon);
         state.face = record.faceColour ? record.faceColour & 0xFFFFFF : state.skin.dialogFaceColour;
         state.textColour = record.textColour ? record.textColour & 0xFFFFFF : state.skin.dialogTextColour;
         state.padding = record.padding > 0 ? std::min<int>(record.padding, 200) : state.skin.messagePadding;

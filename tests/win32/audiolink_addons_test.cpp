@@ -15,7 +15,7 @@
 namespace {
 
 using namespace altest;
-using Words = std::vector<DWORD>;
+using Words = std::vector<bassdouble::ArgWord>;
 
 #define ADDON_EXPORTS(X)                                                                          \
     X(BASSVISFINDPLUGINS) X(BASSSONIQUECREATEVIS) X(BASSSONIQUEFREE) X(BASSSONIQUEGETNAME)         \
@@ -204,9 +204,9 @@ protected:
     void SetUp() override { bassdouble::Reset(); }
 };
 
-DWORD Address(const void *pointer)
+bassdouble::ArgWord Address(const void *pointer)
 {
-    return DWORD(reinterpret_cast<UINT_PTR>(pointer));
+    return reinterpret_cast<bassdouble::ArgWord>(pointer);
 }
 
 const char DriveText[] = "Test Drive";
@@ -219,10 +219,10 @@ char InfoRecord[64];
 
 struct PassThrough {
     const char *entry;
-    Words args;         // what the entry point gets
-    DWORD scripted;     // what it answers
-    DWORD expected;     // what the export returns
-    std::function<DWORD(const AudioLink &)> call;
+    Words args;                   // what the entry point gets
+    bassdouble::ArgWord scripted; // what it answers (an address whole)
+    bassdouble::ArgWord expected; // what the export returns
+    std::function<bassdouble::ArgWord(const AudioLink &)> call;
 };
 
 // Every pass-through, with its arguments in order and its result reworked.

@@ -20,16 +20,19 @@ namespace {
 
 using namespace altest;
 using audiolink::CurrentChannel;
-using Words = std::vector<DWORD>;
+using Words = std::vector<bassdouble::ArgWord>;
 
 constexpr DWORD Channel = 0x2001;
 
 // A parameter record as the library reads it: 32-bit little-endian words.
-std::vector<BYTE> Record(const Words &words)
+// A parameter record: a run of 32-bit fields.
+using Fields = std::vector<DWORD>;
+
+std::vector<BYTE> Record(const Fields &fields)
 {
-    std::vector<BYTE> bytes(words.size() * 4);
-    if (!words.empty())
-        memcpy(bytes.data(), words.data(), bytes.size());
+    std::vector<BYTE> bytes(fields.size() * sizeof(DWORD));
+    if (!fields.empty())
+        memcpy(bytes.data(), fields.data(), bytes.size());
     return bytes;
 }
 
@@ -208,7 +211,7 @@ TEST_F(EffectsRack, EachEffectGetsItsParameterRecordByteForByte)
         int control;
         void(__stdcall *update)(DWORD);
         DWORD type;
-        Words record;
+        Fields record;
     } effects[] = {
         {13, BASSUPDATEREVERB, 8, {F(0), F(0), F(300), F(0.012f)}},
         {14, BASSUPDATECHORUS, 0, {F(0), F(30), F(50), F(5), 1, F(16), 2}},
@@ -406,7 +409,7 @@ TEST_F(EffectsRack, WithoutADialogTheEqualizerStaysAndTheEffectsComeOff)
 TEST_F(EffectsRack, PassThroughsForwardTheirArgumentsAndResults)
 {
     BASS_FXREVERB record{};
-    auto word = [](const void *pointer) { return DWORD(reinterpret_cast<UINT_PTR>(pointer)); };
+    auto word = [](const void *pointer) { return reinterpret_cast<bassdouble::ArgWord>(pointer); };
     bassdouble::SetResult("BASS_ChannelSetFX", 0x41);
     EXPECT_EQ(BASSCHANNELSETFX(7, 8), 0x41u);
     bassdouble::SetResult("BASS_ChannelRemoveFX", 1);

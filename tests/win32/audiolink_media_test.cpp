@@ -274,7 +274,7 @@ TEST_F(Media, NetworkStreamIsNamedAndPreBuffered)
     EXPECT_EQ(BASSPLAY(5, 6), 0);
     EXPECT_EQ(PlayingCalls(), (Names{"BASS_StreamCreateURL", "BASS_Start", "BASS_StreamPreBuf", "BASS_StreamPlay"}));
     bassdouble::CallRecord create = bassdouble::CallsOf("BASS_StreamCreateURL").at(0);
-    EXPECT_EQ(create.args, (Args{Word(audiolink::PathBuffer), 0, BASS_FLAGS_URL_STREAM, DWORD(reinterpret_cast<UINT_PTR>(&DOWNLOADPROC)), 0}));
+    EXPECT_EQ(create.args, (Args{Word(audiolink::PathBuffer), 0, BASS_FLAGS_URL_STREAM, reinterpret_cast<bassdouble::ArgWord>(&DOWNLOADPROC), 0}));
     EXPECT_EQ(Take(BASSGETURLFILENAME()), address) << "the download bookkeeping comes first";
     EXPECT_EQ(bassdouble::CallsOf("BASS_StreamPreBuf").at(0).args, Args{0x200});
     EXPECT_EQ(BASSMEDIATYPE(), 3);

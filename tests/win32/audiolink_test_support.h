@@ -15,14 +15,14 @@
 
 namespace altest {
 
-// Argument words and entry names as the doubles record them.
-using Args = std::vector<DWORD>;
+// Argument words (pointer-sized) and entry names as the doubles record them.
+using Args = std::vector<bassdouble::ArgWord>;
 using Names = std::vector<std::string>;
 
-// A pointer as the 32-bit argument word the doubles record.
-inline DWORD Word(const void *pointer)
+// A pointer as the argument word the doubles record.
+inline bassdouble::ArgWord Word(const void *pointer)
 {
-    return DWORD(reinterpret_cast<UINT_PTR>(pointer));
+    return reinterpret_cast<bassdouble::ArgWord>(pointer);
 }
 
 inline std::string ProgramFolder()

@@ -86,15 +86,17 @@ TEST(BassDoubles, RecordCallsAndAnswerAsScripted)
     EXPECT_EQ(calls[3].args[5], 0u);
     EXPECT_TRUE(calls[3].texts.empty()) << "the file is an address: of a name or of the data";
     EXPECT_EQ(calls[3].thread, GetCurrentThreadId());
-    EXPECT_EQ(calls[5].args, (std::vector<DWORD>{3, FloatBits(0.5f), FloatBits(1.0f), FloatBits(2.0f)}));
+    EXPECT_EQ(calls[5].args, (std::vector<bassdouble::ArgWord>{3, FloatBits(0.5f), FloatBits(1.0f), FloatBits(2.0f)}));
 }
 
 struct DspSeen {
-    DWORD dsp = 0, channel = 0, length = 0, user = 0, thread = 0;
+    DWORD dsp = 0, channel = 0, length = 0;
+    DWORD_PTR user = 0;
+    DWORD thread = 0;
     void *buffer = nullptr;
 } Seen;
 
-void __stdcall SeeDsp(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD user)
+void __stdcall SeeDsp(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD_PTR user)
 {
     Seen = {dsp, channel, length, user, GetCurrentThreadId(), buffer};
     static_cast<short *>(buffer)[0] = -1;
@@ -106,7 +108,7 @@ struct DownloadSeen {
     std::set<DWORD> threads;
 } Downloaded;
 
-void __stdcall SeeDownload(const void *block, DWORD length, DWORD user)
+void __stdcall SeeDownload(const void *block, DWORD length, DWORD_PTR user)
 {
     Downloaded.threads.insert(GetCurrentThreadId());
     if (block)

@@ -444,12 +444,13 @@ class EngineAlone : public RenderingEngine {};
 
 // What the DSP procedures saw.
 struct DspVisit {
-    DWORD thread, dsp, channel, length, user;
+    DWORD thread, dsp, channel, length;
+    DWORD_PTR user;
     int16_t first;
 };
 std::vector<DspVisit> DspVisits;
 
-void __stdcall RecordDsp(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD user)
+void __stdcall RecordDsp(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD_PTR user)
 {
     DspVisits.push_back({GetCurrentThreadId(), dsp, channel, length, user, *static_cast<int16_t *>(buffer)});
     // Halves the samples, so that the order of two procedures shows.

@@ -30,8 +30,8 @@ static const int errorCodes[] = {BASS_ERROR_CODES(AS_CODE)};
 #define COUNT(array) ((unsigned)(sizeof(array) / sizeof((array)[0])))
 
 /* The callback shapes that audiolink and helpview supply. */
-static void __stdcall DownloadSample(const void *block, DWORD length, DWORD user) {}
-static void __stdcall DspSample(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD user) {}
+static void __stdcall DownloadSample(const void *block, DWORD length, DWORD_PTR user) {}
+static void __stdcall DspSample(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD_PTR user) {}
 static LONG __stdcall EventSample(DISPID dispid, JAEVENT event, LONG_PTR user) { return 0; }
 
 void ContractFactsFromC(ContractFactsC *facts)

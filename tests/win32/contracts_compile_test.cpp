@@ -1,7 +1,7 @@
 // The declarations of the outside libraries: all three headers in one
 // translation unit with <windows.h>, and the facts that a wrong declaration
 // would break at run time (record layouts, entry point names, the number of
-// 32-bit argument words each entry point takes off the stack).
+// argument words each entry point takes).
 #include <windows.h>
 
 #include "themekit.h"
@@ -23,10 +23,13 @@
 namespace {
 
 // Only matches __stdcall function pointers: an entry point declared with
-// another convention does not compile here.
+// another convention does not compile here. words counts argument slots of
+// the pointer's size: the 32-bit words the callee takes off the stack in the
+// 32-bit build, one register or stack slot per argument in the 64-bit one.
 template <typename F> struct StdcallSignature;
 template <typename R, typename... A> struct StdcallSignature<R(__stdcall *)(A...)> {
-    static constexpr std::size_t words = (std::size_t{0} + ... + ((sizeof(A) + 3) / 4));
+    static constexpr std::size_t words =
+        (std::size_t{0} + ... + ((sizeof(A) + sizeof(void *) - 1) / sizeof(void *)));
     static constexpr std::size_t floats = (std::size_t{0} + ... + std::is_same_v<A, float>);
     using Result = R;
     template <std::size_t N> using Arg = std::tuple_element_t<N, std::tuple<A...>>;

@@ -147,3 +147,34 @@ TEST(ExportTables, ContainerExportsItsWholeContract)
     EXPECT_EQ(std::set<std::string>(def.begin(), def.end()), std::set<std::string>(contract.begin(), contract.end()));
     ExpectExactly("jaocx20.dll", contract);
 }
+
+// The other architecture's build of the same sources (TARN_PEER_BUILD, on
+// drive Z:): its modules export exactly the names this build's do,
+// plainly and each by name, and are of the other machine type. The 64-bit
+// suite reads the 32-bit modules this way on machines that cannot run them.
+TEST(ExportTables, BothArchitecturesExportTheSameNames)
+{
+    const std::string peerBin = std::string(TARN_PEER_BUILD) + "/bin/";
+    if (GetFileAttributesA(peerBin.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no other build at " << peerBin;
+    const bool wide = sizeof(void *) == 8;
+    const uint16_t ownMachine = wide ? 0x8664 : 0x14C, peerMachine = wide ? 0x14C : 0x8664;
+    for (const char *module : {"audiolink.dll", "foldertree.dll", "helpview.exe", "themekit.dll", "jaocx20.dll"}) {
+        SCOPED_TRACE(module);
+        pe::ExportTable own = pe::ReadExports(ReadFile(BinFolder() + module));
+        pe::ExportTable peer = pe::ReadExports(ReadFile(peerBin + module));
+        ASSERT_TRUE(own.ok) << own.error;
+        ASSERT_TRUE(peer.ok) << peerBin << module << ": " << peer.error;
+        EXPECT_EQ(own.machine, ownMachine);
+        EXPECT_EQ(own.wide, wide);
+        EXPECT_EQ(peer.machine, peerMachine);
+        EXPECT_EQ(peer.wide, !wide);
+        EXPECT_EQ(std::set<std::string>(own.names.begin(), own.names.end()),
+                  std::set<std::string>(peer.names.begin(), peer.names.end()));
+        EXPECT_EQ(own.names.size(), peer.names.size()) << "a name exported twice";
+        for (const std::string &name : peer.names)
+            EXPECT_EQ(name.find('@'), std::string::npos) << "the other build exports the decorated name " << name;
+        EXPECT_EQ(peer.functionCount, peer.names.size()) << "the other build exports by ordinal only";
+        EXPECT_EQ(own.functionCount, own.names.size()) << "this build exports by ordinal only";
+    }
+}

@@ -42,7 +42,7 @@ LRESULT CALLBACK PeerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
-    TestWindow = reinterpret_cast<HWND>(strtoul(commandLine, nullptr, 16));
+    TestWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(strtoull(commandLine, nullptr, 16)));
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = PeerProc;
     windowClass.hInstance = instance;

@@ -5,6 +5,7 @@
 #include "foldertree.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -94,8 +95,8 @@ TEST(SendPrivateMsg, DeliversTheTextToAnotherProcess)
     ASSERT_NE(receiver, nullptr);
 
     char commandLine[MAX_PATH + 32] = {};
-    wsprintfA(commandLine, "\"%sfoldertree_copydata_peer.exe\" %lx", TestProgramFolder().c_str(),
-              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(receiver)));
+    snprintf(commandLine, sizeof commandLine, "\"%sfoldertree_copydata_peer.exe\" %llx", TestProgramFolder().c_str(),
+             static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(receiver)));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

@@ -2,14 +2,18 @@
 #   - the functions the header declares, the names of the .def file and the
 #     names in the module's export table are the same set;
 #   - a C and a C++ translation unit that take the address of every declared
-#     function ask for Name@N, and N, the argument bytes the caller's
-#     compiler will pop, is the N of the module's own definition;
-#   - that translation unit links against the import library.
+#     function refer to each by its plain C name, and link against the
+#     import library;
+#   - with -DDECORATIONS=ON instead (the 32-bit build's stdcall check): those
+#     references ask for Name@N, and N, the argument bytes the caller's
+#     compiler will pop, is the N of the module's own definition. The 64-bit
+#     build has one calling convention and no decorations.
 # The declared functions are read from the compiler itself (-aux-info), so
 # the list is never written by hand.
 #
 #   cmake -DCC= -DCXX= -DNM= -DOBJDUMP= -DINCLUDE_DIR= -DHEADER= -DDEF=
-#         -DMODULE= -DIMPLIB= -DWORK= [-DDEFINES=A;B] -P header_exports_check.cmake
+#         -DMODULE= -DIMPLIB= -DWORK= -DBITS=32|64 [-DDECORATIONS=ON] [-DDEFINES=A;B]
+#         -P header_exports_check.cmake
 
 cmake_minimum_required(VERSION 3.20)
 get_filename_component(header_name ${HEADER} NAME)
@@ -18,6 +22,13 @@ set(failures "")
 macro(fail text)
     string(APPEND failures "  ${text}\n")
 endmacro()
+
+# C names carry a leading underscore in the 32-bit build only.
+if(BITS STREQUAL "64")
+    set(u "")
+else()
+    set(u "_")
+endif()
 
 set(define_flags "")
 foreach(define IN LISTS DEFINES)
@@ -75,16 +86,22 @@ endforeach()
 list(SORT exported)
 
 foreach(name IN LISTS declared)
+    if(DECORATIONS)
+        break()
+    endif()
     if(NOT name IN_LIST exported)
         fail("${name} is declared in ${header_name} but ${MODULE} does not export it")
     endif()
 endforeach()
 foreach(name IN LISTS exported)
+    if(DECORATIONS)
+        break()
+    endif()
     if(NOT name IN_LIST declared)
         fail("${name} is exported but ${header_name} does not declare it")
     endif()
 endforeach()
-if(NOT def_names STREQUAL exported)
+if(NOT DECORATIONS AND NOT def_names STREQUAL exported)
     fail(".def names (${def_names}) differ from the export table (${exported})")
 endif()
 
@@ -110,15 +127,18 @@ foreach(language c c++)
     run(${NM} -u ${object})
     set(wanted "${run_output}")
     foreach(name IN LISTS declared)
-        if(NOT wanted MATCHES " U _${name}(@[0-9]+)?\n")
+        if(NOT wanted MATCHES " U ${u}${name}(@[0-9]+)?\n")
             fail("${language}: no plain C reference to ${name} (is it inside extern \"C\"?)")
             continue()
         endif()
         set(asked "${CMAKE_MATCH_1}")
+        if(NOT DECORATIONS)
+            continue()
+        endif()
         # A module linked with --kill-at carries both _Name and _Name@N.
-        if(module_symbols MATCHES " T _${name}(@[0-9]+)\n")
+        if(module_symbols MATCHES " T ${u}${name}(@[0-9]+)\n")
             set(defined "${CMAKE_MATCH_1}")
-        elseif(module_symbols MATCHES " T _${name}\n")
+        elseif(module_symbols MATCHES " T ${u}${name}\n")
             set(defined "")
         else()
             set(defined "(no symbol)")
@@ -138,4 +158,8 @@ endforeach()
 if(failures)
     message(FATAL_ERROR "${header_name} and ${MODULE} disagree:\n${failures}")
 endif()
-message(STATUS "${header_name}: ${declared_count} declarations match ${MODULE}")
+if(DECORATIONS)
+    message(STATUS "${header_name}: callers ask for the decorations ${MODULE} defines, all ${declared_count}")
+else()
+    message(STATUS "${header_name}: ${declared_count} declarations match ${MODULE} and its import library")
+endif()

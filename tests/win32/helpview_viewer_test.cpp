@@ -279,7 +279,7 @@ BoxPicture ShowOwnBox(HWND owner, HFONT font, const std::string &title, const st
 THSTYLERECORD BoxStyle(LPCSTR icon, bool alert)
 {
     THSTYLERECORD style{};
-    style.icon = LoadIconA(nullptr, icon);
+    style.icon = THSTYLE_ICON(LoadIconA(nullptr, icon));
     style.faceColour = THGETSYSCOLOR(THCOLOR_DIALOGFACE);
     style.textColour = THGETSYSCOLOR(THCOLOR_DIALOGTEXT);
     style.padding = 6;

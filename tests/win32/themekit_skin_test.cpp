@@ -304,7 +304,7 @@ THSTYLERECORD ViewerStyle()
 {
     THSTYLERECORD style{};
     auto bytes = reinterpret_cast<std::uint8_t *>(&style);
-    HICON icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION));
+    DWORD icon = THSTYLE_ICON(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION)));
     COLORREF face = THGETSYSCOLOR(THCOLOR_DIALOGFACE), text = THGETSYSCOLOR(THCOLOR_DIALOGTEXT);
     LONG padding = 6;
     SHORT alert = -1;

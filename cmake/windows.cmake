@@ -1,8 +1,23 @@
-# The 32-bit Windows build: modules, stand-ins and the tests that run under Wine.
+# A Windows build (32-bit in build/win32/, 64-bit in build/win64/, from the
+# toolchain file of its architecture): modules, stand-ins, the tests that run
+# under Wine, the benchmarks and the example host.
 set(WIN32_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
 set(WIN32_TEST_DIR ${CMAKE_BINARY_DIR}/tests)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(TARN_BITS 64)
+else()
+    set(TARN_BITS 32)
+endif()
+# Which Wine runs the build's programs; the scripts of tools/ read it here.
+file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "${TARN_WINE_ARCH}\n")
+# ctest runs the test programs through Wine (prefix, display and wineserver
+# are set up by tools/wine-session around the run).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run --build ${CMAKE_BINARY_DIR})
 
 add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
+# An address squeezed into a 32-bit number, or a number widened into an
+# address, is an error in both builds: it only shows at 64 bits.
+add_compile_options(-Werror=int-to-pointer-cast $<$<COMPILE_LANGUAGE:C>:-Werror=pointer-to-int-cast>)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600)
 # No mingw runtime DLL travels with the modules.
 add_link_options(-static -static-libgcc -static-libstdc++)
