@@ -4,9 +4,13 @@
  * Link with libaudiolink.dll.a (mingw) or an import library made from
  * audiolink.def, or load the module and look the names up yourself.
  *
- * Every export uses the Win32 standard calling convention (__stdcall) and
- * takes and returns 32-bit values; the names are plain, without a "@N"
- * decoration.
+ * Every export uses the Win32 standard calling convention (__stdcall); the
+ * names are plain, without a "@N" decoration, in the 32-bit and the 64-bit
+ * build alike. Numbers (the library's handles, codes, flags, lengths) are
+ * 32-bit in both builds. Addresses, windows and the values typed DWORD_PTR
+ * (user values, and values handed to the library in its order, any of
+ * which may be an address) are pointer-sized: link the 64-bit modules
+ * (bin64/, lib64/) into a 64-bit host and every address passes whole.
  *
  * Byte strings. Text results and the text arguments typed BSTR are byte
  * strings: OLE strings made with SysAllocStringByteLen that hold 8-bit text
@@ -235,7 +239,8 @@ DWORD __stdcall BASSSTREAMCREATEURL(const char *url, DWORD offset, DWORD flags,
                                     AUDIOLINK_DOWNLOADPROC proc, DWORD_PTR user);
 DWORD __stdcall BASSSTREAMCREATEFILE(BOOL memory, const void *file, DWORD offset, DWORD length,
                                      DWORD flags);
-/* The four 32-bit values go to the library in its order. */
+/* The four values go to the library in its order (pointer-sized: any of
+   them may be an address). */
 DWORD __stdcall BASSSTREAMCREATEFILEUSER(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3, DWORD_PTR value4);
 
 /* ---- Error codes ------------------------------------------------------- */

@@ -9,7 +9,8 @@
  * the instance TarnInstance() gives.
  *
  * Every export uses the Win32 standard calling convention (__stdcall) and
- * takes and returns 32-bit values; the names are plain, without a "@N"
+ * takes and returns 32-bit values except for addresses and windows, which
+ * are pointer-sized; the names are plain, without a "@N"
  * decoration. Text arguments are zero-terminated 8-bit texts that stay the
  * caller's. A BSTR result is a NEW byte string owned by the caller: an OLE
  * string made with SysAllocStringByteLen holding 8-bit text, length
@@ -33,7 +34,8 @@
 /* ---- Properties: Bff_GetProperty / Bff_SetProperty --------------------- */
 
 /* Ten signed 32-bit slots per control, numbered 1 to 10 (window extra bytes
-   at offset (n - 1) * 4), zero at creation and written only by the host. */
+   at offset (n - 1) * 4 in both builds: GetWindowLong, not
+   GetWindowLongPtr), zero at creation and written only by the host. */
 #define BFFP_BKCOLOR 1      /* COLORREF behind the whole tree */
 #define BFFP_TEXTCOLOR 2    /* COLORREF of text and lines, read once while the control is created (when it is
                                still 0); white becomes RGB(250,250,250). Later: TVM_SETTEXTCOLOR to the tree */
