@@ -30,7 +30,9 @@ using bassdouble::ArgWord;
 using wholefile::ReadWholeFile;
 using wholefile::WriteWholeFile;
 
+#ifdef _WIN64
 constexpr ULONG_PTR FourGiB = 0x100000000ull;
+#endif
 
 // One committed block for the whole run: above 4 GiB in the 64-bit build,
 // wherever the system puts it in the 32-bit build. Objects are carved from
