@@ -8,7 +8,7 @@ NATIVE_BUILD ?= build/native
 FUZZ_BUILD ?= build/fuzz
 TSAN_BUILD ?= build/tsan
 
-.PHONY: setup tools build build-win32 build-win64 native fuzz tsan test test-native test-fuzz test-tsan \
+.PHONY: setup tools build build-win32 build-win64 native fuzz tsan test test-native test-fuzz test-tsan fuzz-long \
         test-wine test-win32 test-win64 demo clean
 
 setup:
@@ -72,6 +72,11 @@ test-native: native
 
 test-fuzz: fuzz
 	cd $(FUZZ_BUILD) && ctest --output-on-failure
+
+# Deeper fuzzing, not part of `make test`: FUZZ_RUNS inputs per target.
+FUZZ_RUNS ?= 10000000
+fuzz-long: fuzz
+	tools/fuzz-long $(abspath $(FUZZ_BUILD)) $(FUZZ_RUNS)
 
 # The Wine suite of every architecture this machine can run (a probe
 # decides), ending with one line per architecture.

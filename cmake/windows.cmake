@@ -28,11 +28,14 @@ function(add_def_module target def_file)
         PREFIX ""
         RUNTIME_OUTPUT_DIRECTORY ${ARGN}
         ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
-    target_sources(${target} PRIVATE ${def_file})
+    target_sources(${target} PRIVATE ${def_file} $<TARGET_OBJECTS:module_runtime>)
     target_link_options(${target} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
 endfunction()
 
 include_directories(${CMAKE_SOURCE_DIR}/contracts)
+
+# Every DLL gives back what its runtime took when it is freed (runtime/).
+add_subdirectory(runtime)
 
 add_subdirectory(outside/themekit)
 add_subdirectory(outside/jaocx20)

@@ -99,6 +99,12 @@ BOOL WINAPI DLLMAIN(HINSTANCE instance, DWORD reason, LPVOID reserved)
     return TRUE;
 }
 
+void ReleaseModuleObjects()
+{
+    FreeCursorImages();
+    DesktopSnapshot(2);
+}
+
 HWND CreateTarnBrowser(DWORD exStyle, const char *startPath, DWORD style, int x, int y, int width, int height,
                        HWND parent, int id)
 {
@@ -198,7 +204,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 {
     if (reason == DLL_PROCESS_ATTACH)
         DisableThreadLibraryCalls(instance);
-    return DLLMAIN(instance, reason, reserved);
+    BOOL result = DLLMAIN(instance, reason, reserved);
+    // Only when the host frees the module: at process exit nothing is kept.
+    if (reason == DLL_PROCESS_DETACH && !reserved)
+        foldertree::ReleaseModuleObjects();
+    return result;
 }
 
 extern "C" int WINAPI RegisterBFFClass(void)

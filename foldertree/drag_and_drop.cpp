@@ -153,6 +153,13 @@ void EnsureCursorImages()
         ImageList_ReplaceIcon(CursorImages, -1, LoadCursorA(nullptr, IDC_ARROW));
 }
 
+void FreeCursorImages()
+{
+    if (CursorImages)
+        ImageList_Destroy(CursorImages);
+    CursorImages = nullptr;
+}
+
 bool IsDragging(HWND control)
 {
     return DraggingIn(control);

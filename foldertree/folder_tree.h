@@ -100,9 +100,10 @@ LRESULT HandlePrivateMessage(HWND control, HWND tree, UINT message, WPARAM wPara
 
 // --- drag and drop (drag_and_drop.cpp) ---------------------------------------
 
-// The arrow cursor shown with the drag image: one list per process, made by
-// the first control and kept until the process ends.
+// The arrow cursor shown with the drag image: one list per loaded module,
+// made by the first control and kept until the module is freed.
 void EnsureCursorImages();
+void FreeCursorImages();
 bool IsDragging(HWND control);
 LRESULT BeginItemDrag(HWND control, HWND tree, const NMTREEVIEWA *start);
 void DragMove(HWND control, POINT client);
@@ -137,6 +138,10 @@ LRESULT EraseTreeBackground(HWND tree);
 // 0: the current snapshot; 1: a new one; other: frees it. Returns the
 // snapshot's memory context or 0.
 HDC DesktopSnapshot(int mode);
+
+// The module is being freed (not at process exit): the objects it keeps for
+// all its controls go with it.
+void ReleaseModuleObjects();
 
 // --- population (tree_population.cpp) ---------------------------------------
 

@@ -136,6 +136,19 @@ HBITMAP LibraryControlBack()
     return Resource<HBITMAP>(&Resources::controlBack, nullptr);
 }
 
+void ReleaseLibraryResources()
+{
+    std::lock_guard<std::mutex> lock(ResourceLock);
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(Current.defaultFont), static_cast<HGDIOBJ>(Current.captionFont),
+                           static_cast<HGDIOBJ>(Current.controlBack)})
+        if (object)
+            DeleteObject(object);
+    for (HGDIOBJ object : Retired)
+        DeleteObject(object);
+    Retired.clear();
+    Current = Resources{};
+}
+
 bool IsLibraryObject(HGDIOBJ object)
 {
     if (!object)

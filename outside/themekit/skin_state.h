@@ -50,6 +50,9 @@ HFONT LibraryDefaultFont();
 HFONT LibraryCaptionFont();
 HBITMAP LibraryControlBack();
 bool IsLibraryObject(HGDIOBJ object);
+// Deletes the library's fonts and patterns, current and earlier: the library
+// is being freed.
+void ReleaseLibraryResources();
 
 // ---- GDI guards --------------------------------------------------------
 

@@ -654,6 +654,18 @@ HINSTANCE LibraryInstance()
     return reinterpret_cast<HINSTANCE>(&__ImageBase);
 }
 
+// Freed by the host (not at process exit): the library's fonts and patterns
+// go with it, and so does its own window class, which the system would keep
+// with a procedure that points nowhere.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    if (reason == DLL_PROCESS_DETACH && !reserved) {
+        UnregisterClassA(THMSGBOX_CLASS, instance);
+        ReleaseLibraryResources();
+    }
+    return TRUE;
+}
+
 Skin CurrentSkin()
 {
     ModuleState &module = Module();

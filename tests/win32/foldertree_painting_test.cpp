@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "png_writer.h"
+#include "process_counts.h"
 
 namespace {
 
@@ -20,15 +21,9 @@ constexpr COLORREF kBackground = RGB(0x20, 0x40, 0x60);
 constexpr COLORREF kBand = RGB(0xC8, 0x1E, 0x1E);
 constexpr COLORREF kInk = RGB(0xFA, 0xFA, 0x00);
 
-// Live GDI objects of the process: every slot of the handle table that
-// answers to its index alone.
 int LiveGdiObjects()
 {
-    int count = 0;
-    for (ULONG_PTR index = 1; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)))
-            ++count;
-    return count;
+    return int(processcounts::LiveGdiObjects());
 }
 
 struct Picture {
