@@ -112,7 +112,7 @@ clean:
 bench: tools
 	@arch=$(RUN_ARCH); build=$$( [ $$arch = win32 ] && echo $(WIN32_BUILD) || echo $(WIN64_BUILD) ); \
 	echo "-- benchmarks on the $$arch build"; \
-	$(MAKE) build-$$arch && for b in foldertree helpview plugins rotate; do \
+	$(MAKE) build-$$arch && for b in foldertree helpview plugins rotate endurance; do \
 	    TARN_WIN_BUILD=$(abspath .)/$$build tools/run-wine $$build/bench/$${b}_bench.exe || exit 1; done
 
 # The package for host applications: the 32-bit modules, headers, import

@@ -12,6 +12,7 @@
 #include "bass.h"
 #include "wav_format.h"
 #include "wave_bytes.h"
+#include "process_counts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,7 +30,7 @@ using namespace wavebytes;
     X(BASSSTREAMSAVE) X(BASSSETDOWNLOADPATH) X(BASSSTREAMDECODEFILE) X(BASSSTREAMGETLENGTH)   \
     X(BASSCHANNELGETDATA) X(BASSUSECHANNELGETPOSITION) X(BASSSTREAMFREE) X(BASSGETVERSION)    \
     X(BASSSTREAMCREATEFILE) X(BASSSTREAMCREATEURL) X(BASSCHANNELSETFX) X(BASSFXSETPARAMETERS) \
-    X(BASSFXGETPARAMETERS) X(BASSHANDLEINUSE)
+    X(BASSFXGETPARAMETERS) X(BASSHANDLEINUSE) X(BASSUPDATEROTATE) X(BASSUPDATEREVERB) X(BASSREMOVEFX)
 
 std::string EngineFolder()
 {
@@ -390,6 +391,121 @@ TEST_F(RenderingEngine, AnAddressIsServedFromTheFolderAndItsBytesDownloaded)
     SetEnvironmentVariableA("TARN_ENGINE_URL_FOLDER", nullptr);
     EXPECT_EQ(link.BASSSTREAMCREATEURL("http://radio.example/tune.wav", 0, 0, nullptr, 0), 0u);
     EXPECT_EQ(link.BASSERRORGETCODE(), BASS_ERROR_NONET);
+}
+
+TEST_F(RenderingEngine, AFileRemovedOrCutBetweenOpenAndPlayIsRefusedAndLeavesNothing)
+{
+    Frames tone = Tones(44100, 0.2, {{440, 8000}});
+    std::string file = WaveFile(44100, 2, 16, Bytes16(tone));
+    std::string output = scratch_ / "faults.wav";
+    SetEnvironmentVariableA("TARN_ENGINE_OUTPUT", output.c_str());
+    AudioLink link;
+    ASSERT_NE(link.BASSOPEN, nullptr);
+
+    // Removed: the open succeeded, the play cannot.
+    std::string removed = Write("removed.wav", file);
+    ASSERT_EQ(link.BASSOPEN(nullptr, ByteString(removed)), 0);
+    ASSERT_TRUE(DeleteFileA(removed.c_str()));
+    EXPECT_EQ(link.BASSPLAY(0, 0), BASS_ERROR_FILEOPEN);
+    EXPECT_EQ(link.BASSERRORGETCODE(), BASS_ERROR_FILEOPEN);
+    EXPECT_EQ(link.BASSHANDLEINUSE(), 0u);
+    EXPECT_EQ(link.BASSMEDIATYPE(), MEDIAKIND_NONE);
+
+    // Cut inside its header: not a WAVE file any more.
+    std::string cut = Write("cut.wav", file);
+    ASSERT_EQ(link.BASSOPEN(nullptr, ByteString(cut)), 0);
+    ASSERT_TRUE(WriteWholeFile(cut, file.substr(0, 30)));
+    EXPECT_EQ(link.BASSPLAY(0, 0), BASS_ERROR_FILEFORMAT);
+    EXPECT_EQ(link.BASSHANDLEINUSE(), 0u);
+
+    // Cut inside its samples: what is left plays, and no more than that.
+    std::string shortened = Write("shortened.wav", file);
+    ASSERT_EQ(link.BASSOPEN(nullptr, ByteString(shortened)), 0);
+    size_t kept = file.size() - 128 - 4 * 2000; // the tag and 2,000 frames gone
+    ASSERT_TRUE(WriteWholeFile(shortened, file.substr(0, kept)));
+    int played = link.BASSPLAY(0, 0);
+    EXPECT_TRUE(played == 0 || played == BASS_ERROR_FILEFORMAT) << played;
+    if (played == 0) {
+        EXPECT_TRUE(link.WaitUntilPlayed());
+    }
+    EXPECT_EQ(link.BASSCLOSECHANNEL(0), 0);
+
+    // Nothing of the refusals is left over: the next file plays whole.
+    std::string good = Write("good.wav", file);
+    ASSERT_EQ(link.BASSOPEN(nullptr, ByteString(good)), 0);
+    ASSERT_EQ(link.BASSPLAY(0, 0), 0);
+    EXPECT_EQ(link.BASSMEDIATYPE(), MEDIAKIND_STREAM);
+    EXPECT_TRUE(link.WaitUntilPlayed());
+    EXPECT_EQ(link.BASSCLOSECHANNEL(0), 0);
+    Frames out = OutputSamples(output);
+    ASSERT_GE(out.size(), tone.size());
+    EXPECT_TRUE(std::equal(tone.begin(), tone.end(), out.end() - tone.size())) << "the last piece is not whole";
+    if (played == 0) {
+        // The shortened piece gave its remaining frames only.
+        EXPECT_LE(out.size(), 2 * tone.size() - 2 * 2000);
+    }
+}
+
+// A host that plays for hours: pieces of every kind opened, played with
+// effects switched on and off and changed while they play, and closed, five
+// hundred times through one loading of the bridge. Nothing stays behind:
+// handles (the engine's files and threads among them), memory, GDI objects,
+// windows, thread-local slots.
+TEST_F(RenderingEngine, FiveHundredPiecesLeaveNothingBehind)
+{
+    Frames tone = Tones(44100, 0.03, {{500, 6000}});
+    std::string stereo = WaveFile(44100, 2, 16, Bytes16(tone));
+    std::string mono;
+    for (int n = 0; n < 1000; ++n)
+        mono += char(128 + (n % 50));
+    WriteWholeFile(served_ + "\\tune.wav", stereo);
+    const std::vector<std::string> names = {
+        Write("stereo.wav", stereo),
+        Write("mono.wav", WaveFile(22050, 1, 8, mono)),
+        "http://radio.example/music/tune.wav",
+        Write("noise.mp3", std::string(300, '\x5a')),
+        Write("song.xm", "Extended Module: song\x1a"),
+        Write("talk.wma", std::string(64, '\x30')),
+        "D:\\Track01.cda",
+        Write("missing-then.ogg", ""),
+    };
+    SetEnvironmentVariableA("TARN_ENGINE_OUTPUT", (scratch_ / "long.wav").c_str());
+    AudioLink link;
+    ASSERT_NE(link.BASSOPEN, nullptr);
+    EXPECT_EQ(link.BASSFXWINDOW(dialog_.Window(), 1), dialog_.Window());
+    int played = 0;
+    auto cycle = [&](int n) {
+        const std::string &name = names[size_t(n) % names.size()];
+        EXPECT_EQ(link.BASSOPEN(nullptr, ByteString(name)), 0) << name;
+        dialog_.Check(FXID_EQUALIZER, n % 2 == 0);
+        dialog_.Check(FXID_ROTATE, n % 3 == 0);
+        if (link.BASSPLAY(0, 0) != 0 || !link.BASSHANDLEINUSE())
+            return;
+        ++played;
+        // While it plays: bands and effects on, changed and off again.
+        dialog_.Track(1 + n % 10, n % 60);
+        link.BASSUPDATEEQ(0, 1 + n % 10);
+        link.BASSUPDATEROTATE(0);
+        dialog_.Check(FXID_REVERB, n % 4 == 0);
+        link.BASSUPDATEREVERB(0);
+        if (n % 5 == 0)
+            link.BASSREMOVEFX(0);
+        EXPECT_TRUE(link.WaitUntilPlayed()) << name;
+        EXPECT_EQ(link.BASSCLOSECHANNEL(0), 0) << name;
+    };
+    for (int n = 0; n < 16; ++n)
+        cycle(n);
+    processcounts::Counts before = processcounts::Now();
+    for (int n = 0; n < 500; ++n)
+        cycle(n);
+    processcounts::Counts after = processcounts::Now();
+    EXPECT_GT(played, 500 * 3 / 8) << "the WAVE files and the address play";
+    EXPECT_EQ(after.handles, before.handles);
+    EXPECT_EQ(after.freeSlots, before.freeSlots);
+    EXPECT_EQ(after.gdiObjects, before.gdiObjects);
+    EXPECT_EQ(after.windows, before.windows);
+    EXPECT_LT(after.heapBytes, before.heapBytes + 64 * 1024)
+        << "heap bytes in use grew from " << before.heapBytes << " to " << after.heapBytes;
 }
 
 // ---- The engine on its own: what the bridge does not reach --------------------

@@ -277,10 +277,18 @@ TEST_F(PaintingTest, PaintsAndControlsLeaveNoGdiObjectBehind)
         createAndDestroy();
     before = LiveGdiObjects();
     int records = LiveRecords();
+    processcounts::Counts held = processcounts::Now();
     for (int i = 0; i < 100; ++i)
         createAndDestroy();
     EXPECT_EQ(LiveGdiObjects(), before) << "after 100 controls";
     EXPECT_EQ(LiveRecords(), records);
+    // Nor anything else the process holds.
+    processcounts::Counts now = processcounts::Now();
+    EXPECT_EQ(now.handles, held.handles) << "after 100 controls";
+    EXPECT_EQ(now.windows, held.windows) << "after 100 controls";
+    EXPECT_EQ(now.freeSlots, held.freeSlots) << "after 100 controls";
+    EXPECT_LT(now.heapBytes, held.heapBytes + 64 * 1024)
+        << "heap bytes in use grew from " << held.heapBytes << " to " << now.heapBytes;
     SelectObject(canvas, previousPicture);
     DeleteObject(picture);
     DeleteDC(canvas);

@@ -16,6 +16,7 @@
 
 #include "helpview_viewer_fixture.h"
 #include "png_writer.h"
+#include "process_counts.h"
 
 using namespace hvtest;
 
@@ -567,6 +568,100 @@ TEST_F(ViewerRun, CopyDataNavigatesAndRepliesOne)
     EXPECT_EQ(ReadWholeFile(PlacementPath()).size(), 8u) << "closing saved the placement";
     // The container let the control go at shutdown.
     EXPECT_EQ(Calls(viewer, "Destroyed").size(), 1u);
+}
+
+// Runs senders programs at once, each sending count navigate commands to the
+// window; the sends, summed over all of them, that got no answer of 1.
+unsigned SendFromPrograms(HWND window, int senders, int count)
+{
+    std::vector<PROCESS_INFORMATION> running;
+    for (int n = 0; n < senders; ++n) {
+        char handle[32];
+        std::snprintf(handle, sizeof handle, "%llx", static_cast<unsigned long long>(ULONG_PTR(window)));
+        std::string exe = ExeFolder() + "helpview_copydata_peer.exe";
+        std::string line = "\"" + exe + "\" " + handle + " " + std::to_string(count) +
+                           " http://example.org/sender" + std::to_string(n);
+        std::vector<char> buffer(line.begin(), line.end());
+        buffer.push_back('\0');
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process)) {
+            ADD_FAILURE() << "cannot start " << exe;
+            return unsigned(count);
+        }
+        running.push_back(process);
+    }
+    unsigned unanswered = 0;
+    for (PROCESS_INFORMATION &process : running) {
+        DWORD code = DWORD(count);
+        if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &code);
+        else
+            TerminateProcess(process.hProcess, DWORD(count));
+        unanswered += code;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    return unanswered;
+}
+
+// Other programs drive the viewer at the same time, as fast as they can, a
+// thousand navigate commands each, every seventh with a size that does not
+// fit: every send is answered, the viewer keeps the handles it had, the last
+// address sent is the one it shows, and its close command still ends it
+// normally with its placement saved.
+TEST_F(ViewerRun, ProgramsSendingAtOnceAreEachAnsweredAndTheViewerKeepsNothing)
+{
+    ViewerFiles files = PrepareViewer("copydata_endurance");
+    Viewer viewer(files, "");
+    HWND main = viewer.Window();
+    ASSERT_NE(main, nullptr);
+    ASSERT_EQ(Navigations(viewer).size(), 1u) << "the start page";
+    auto showsLast = [&](const std::string &address) {
+        for (int waited = 0; waited < 10000; waited += 20) {
+            std::vector<std::wstring> urls = Navigations(viewer, 1, 0);
+            if (!urls.empty() && urls.back() == Wide(address))
+                return true;
+            Sleep(20);
+        }
+        return false;
+    };
+    EXPECT_EQ(SendFromPrograms(main, 2, 50), 0u);
+    EXPECT_EQ(SendCommand(main, 3, "http://example.org/settled"), 1);
+    ASSERT_TRUE(showsLast("http://example.org/settled"));
+    unsigned handlesBefore = processcounts::OpenHandlesOf(viewer.Process());
+    size_t memoryBefore = processcounts::CommittedPrivateBytes(viewer.Process());
+
+    EXPECT_EQ(SendFromPrograms(main, 2, 1000), 0u) << "sends without an answer";
+    EXPECT_EQ(SendCommand(main, 3, "http://example.org/last"), 1);
+    EXPECT_TRUE(showsLast("http://example.org/last")) << "the last address sent is the one shown";
+
+    EXPECT_EQ(processcounts::OpenHandlesOf(viewer.Process()), handlesBefore);
+    // The test control keeps every address it was sent in its history, as
+    // the platform's does: that much growth is the control's.
+    size_t memoryAfter = processcounts::CommittedPrivateBytes(viewer.Process());
+    EXPECT_LT(memoryAfter, memoryBefore + 8 * 1024 * 1024)
+        << "the viewer's private memory grew from " << memoryBefore << " to " << memoryAfter;
+    EXPECT_EQ(CloseViewer(viewer), 0u);
+    EXPECT_EQ(ReadWholeFile(PlacementPath()).size(), 8u) << "closing saved the placement";
+}
+
+TEST_F(ViewerRun, APlacementFileThatCannotBeWrittenStillLetsTheViewerEndNormally)
+{
+    // A folder where the file would go: nothing can write it.
+    ASSERT_TRUE(CreateDirectoryA(PlacementPath().c_str(), nullptr));
+    ViewerFiles files = PrepareViewer("placement_unwritable");
+    {
+        Viewer viewer(files, "");
+        ASSERT_NE(viewer.Window(), nullptr);
+        EXPECT_EQ(CloseViewer(viewer), 0u);
+    }
+    DWORD attributes = GetFileAttributesA(PlacementPath().c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        << "the folder in the file's place is left alone";
+    RemoveDirectoryA(PlacementPath().c_str());
 }
 
 TEST_F(ViewerRun, BackPrintAndForwardButtonsDriveTheControl)

@@ -106,4 +106,37 @@ inline Counts Now()
     return Counts{FreeTlsSlots(), OpenHandles(), HeapBytesInUse(), LiveGdiObjects(), ProcessWindows()};
 }
 
+// Handles open in another process (opened with PROCESS_DUP_HANDLE): the
+// values below 2^18 that can be copied out of it.
+inline unsigned OpenHandlesOf(HANDLE process)
+{
+    unsigned count = 0;
+    for (ULONG_PTR value = 4; value < (1u << 18); value += 4) {
+        HANDLE copy = nullptr;
+        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
+                            DUPLICATE_SAME_ACCESS)) {
+            CloseHandle(copy);
+            ++count;
+        }
+    }
+    return count;
+}
+
+// Committed private memory of a process (opened with
+// PROCESS_QUERY_INFORMATION): heaps, stacks and the like, not its images.
+inline size_t CommittedPrivateBytes(HANDLE process)
+{
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (char *address = nullptr;
+         VirtualQueryEx(process, address, &region, sizeof(region)) == sizeof(region);
+         address = static_cast<char *>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            total += region.RegionSize;
+        if (region.RegionSize == 0)
+            break;
+    }
+    return total;
+}
+
 } // namespace processcounts
