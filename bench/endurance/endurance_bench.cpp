@@ -12,10 +12,12 @@
 //                under Wine either)
 //   free slots   thread-local slots still free (taken and given back)
 //
-//   endurance_bench [scale]   scale: a fraction of the full counts (1.0; or
-//                             TARN_ENDURANCE_SCALE); the full run takes
-//                             about an hour under Wine
+//   endurance_bench [scale [group]]
+//     scale: a fraction of the full counts (1.0; or TARN_ENDURANCE_SCALE);
+//     the full run takes more than an hour under Wine
+//     group: load, play or tree (all when missing)
 #include <windows.h>
+#include <commctrl.h>
 #include <oleauto.h>
 
 #include <algorithm>
@@ -26,7 +28,11 @@
 #include <vector>
 
 #include "bench_architecture.h"
+#include "effects_dialog.h"
 #include "process_counts.h"
+#include "temp_folder.h"
+#include "wave_bytes.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -142,6 +148,168 @@ void LoadAndFree(int cycles)
     SetDllDirectoryA(nullptr);
 }
 
+// ---- Playing -----------------------------------------------------------------
+
+BSTR NewByteString(const std::string &bytes)
+{
+    return SysAllocStringByteLen(bytes.data(), UINT(bytes.size()));
+}
+
+std::string ToneFile(unsigned rate, double seconds)
+{
+    std::string data;
+    unsigned frames = unsigned(rate * seconds);
+    for (unsigned n = 0; n < frames; ++n) {
+        int value = int(6000 * ((n / 40) % 2 ? 1 : -1));
+        wavebytes::Put16(data, unsigned(value) & 0xFFFF);
+        wavebytes::Put16(data, unsigned(-value) & 0xFFFF);
+    }
+    return wavebytes::Riff(wavebytes::FormatChunk(rate, 2, 16) + wavebytes::Chunk("data", data));
+}
+
+struct AudioLink {
+    explicit AudioLink(const std::string &engineFolder)
+    {
+        SetDllDirectoryA(engineFolder.c_str());
+        module = LoadLibraryA("audiolink.dll");
+        SetDllDirectoryA(nullptr);
+    }
+    ~AudioLink()
+    {
+        if (module)
+            FreeLibrary(module);
+    }
+    template <typename Entry> Entry Get(const char *name) const { return EntryOf<Entry>(module, name); }
+    HMODULE module = nullptr;
+};
+
+// Pieces of every kind opened, played with the effects switched on and off
+// and changed while they play, and closed, through one loading of the bridge
+// and the rendering engine at full speed.
+void PlayCycles(int cycles)
+{
+    std::string scratch = tempfolder::FreshFolder("endurance-play");
+    std::string served = scratch + "\\served";
+    CreateDirectoryA(served.c_str(), nullptr);
+    std::string tone = ToneFile(44100, 0.03);
+    wholefile::WriteWholeFile(served + "\\tune.wav", tone);
+    auto write = [&](const std::string &name, const std::string &bytes) {
+        std::string path = scratch + "\\" + name;
+        wholefile::WriteWholeFile(path, bytes);
+        return path;
+    };
+    const std::vector<std::string> names = {
+        write("stereo.wav", tone), write("short.wav", ToneFile(22050, 0.02)), "http://radio.example/tune.wav",
+        write("noise.mp3", std::string(300, 'Z')), write("song.xm", "Extended Module: song\x1a"),
+        write("talk.wma", std::string(64, '0')), "D:\\Track01.cda",
+    };
+    SetEnvironmentVariableA("TARN_ENGINE_RENDER", "fast");
+    SetEnvironmentVariableA("TARN_ENGINE_URL_FOLDER", served.c_str());
+    SetEnvironmentVariableA("TARN_ENGINE_OUTPUT", (scratch + "\\out.wav").c_str());
+    {
+        altest::EffectsDialog dialog;
+        AudioLink link(BuildFolder() + "\\engine");
+        auto open = link.Get<int(__stdcall *)(HWND, BSTR)>("BASSOPEN");
+        auto play = link.Get<int(__stdcall *)(DWORD, DWORD)>("BASSPLAY");
+        auto inUse = link.Get<DWORD(__stdcall *)()>("BASSHANDLEINUSE");
+        auto active = link.Get<DWORD(__stdcall *)()>("BASSCHANNELISACTIVE");
+        auto close = link.Get<int(__stdcall *)(DWORD)>("BASSCLOSECHANNEL");
+        auto fxWindow = link.Get<HWND(__stdcall *)(HWND, DWORD)>("BASSFXWINDOW");
+        auto updateEq = link.Get<void(__stdcall *)(DWORD, int)>("BASSUPDATEEQ");
+        auto updateRotate = link.Get<void(__stdcall *)(DWORD)>("BASSUPDATEROTATE");
+        auto updateReverb = link.Get<void(__stdcall *)(DWORD)>("BASSUPDATEREVERB");
+        auto removeFx = link.Get<void(__stdcall *)(DWORD)>("BASSREMOVEFX");
+        if (!open || !play) {
+            std::printf("play cycles: audiolink.dll or the engine did not load\n");
+            return;
+        }
+        fxWindow(dialog.Window(), 1);
+        RunCase("play cycles", cycles, std::max(1, cycles / 20), [&](int n) {
+            open(nullptr, NewByteString(names[size_t(n) % names.size()]));
+            dialog.Check(11, n % 2 == 0); // equalizer
+            dialog.Check(17, n % 3 == 0); // rotate
+            if (play(0, 0) == 0 && inUse()) {
+                dialog.Track(1 + n % 10, n % 60);
+                updateEq(0, 1 + n % 10);
+                updateRotate(0);
+                dialog.Check(13, n % 4 == 0); // reverb
+                updateReverb(0);
+                if (n % 5 == 0)
+                    removeFx(0);
+                for (int waited = 0; waited < 10000 && active(); ++waited)
+                    Sleep(1);
+            }
+            close(0);
+            return true;
+        });
+    }
+    for (const char *name : {"TARN_ENGINE_RENDER", "TARN_ENGINE_URL_FOLDER", "TARN_ENGINE_OUTPUT"})
+        SetEnvironmentVariableA(name, nullptr);
+    tempfolder::RemoveTree(scratch);
+}
+
+// ---- The folder tree -------------------------------------------------------------
+
+// Controls made and destroyed; then one control on a folder of 200
+// sub-folders, its root expanded and collapsed again and again, and filled
+// anew now and then.
+void FolderTreeCycles(int controls, int expansions)
+{
+    std::string root = tempfolder::FreshFolder("endurance-tree");
+    for (int n = 0; n < 200; ++n) {
+        std::string folder = root + "\\Album " + std::to_string(n);
+        CreateDirectoryA(folder.c_str(), nullptr);
+        CreateDirectoryA((folder + "\\Disc 1").c_str(), nullptr);
+    }
+    HMODULE module = LoadLibraryA((BuildFolder() + "\\bin\\foldertree.dll").c_str());
+    auto create = EntryOf<HWND(__stdcall *)(DWORD, const char *, DWORD, int, int, int, int, HWND, int)>(
+        module, "TarnBrowser");
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 400, nullptr, nullptr, nullptr, nullptr);
+    // What is waiting, once: a window that keeps asking for paint does not
+    // hold the case for ever.
+    auto pump = [] {
+        MSG message;
+        for (int n = 0; n < 1000 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++n) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    };
+    if (!module || !create || !parent) {
+        std::printf("folder tree: foldertree.dll did not load\n");
+        return;
+    }
+    RunCase("controls made and destroyed", controls, std::max(1, controls / 20), [&](int) {
+        HWND control = create(0, root.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, 380, 380, parent, 7);
+        pump();
+        if (!control)
+            return false;
+        UpdateWindow(control);
+        DestroyWindow(control);
+        return true;
+    });
+    HWND control = create(0, root.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, 380, 380, parent, 7);
+    pump();
+    HWND tree = GetDlgItem(control, 7);
+    if (!tree)
+        tree = GetWindow(control, GW_CHILD);
+    RunCase("expand and collapse 200 folders", expansions, std::max(1, expansions / 20), [&](int n) {
+        if (n % 100 == 99) // filled anew
+            SendMessageA(control, 2026, WPARAM(root.size()), reinterpret_cast<LPARAM>(root.c_str()));
+        HTREEITEM top = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        if (!top)
+            return false;
+        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(top));
+        pump();
+        SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(top));
+        pump();
+        return true;
+    });
+    DestroyWindow(control);
+    DestroyWindow(parent);
+    FreeLibrary(module);
+    tempfolder::RemoveTree(root);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -155,6 +323,13 @@ int main(int argc, char **argv)
     for (const char *name : {"comctl32.dll", "shell32.dll", "shlwapi.dll", "ole32.dll", "oleaut32.dll"})
         LoadLibraryA(name);
     std::printf("== Endurance [%s] (scale %g) ==\n", BenchArchitecture, scale);
-    LoadAndFree(scaled(100000));
+    // A second argument picks one group: load, play or tree.
+    std::string only = argc > 2 ? argv[2] : "";
+    if (only.empty() || only == "load")
+        LoadAndFree(scaled(100000));
+    if (only.empty() || only == "play")
+        PlayCycles(scaled(10000));
+    if (only.empty() || only == "tree")
+        FolderTreeCycles(scaled(1000), scaled(10000));
     return 0;
 }
