@@ -15,7 +15,7 @@
 //   endurance_bench [scale [group]]
 //     scale: a fraction of the full counts (1.0; or TARN_ENDURANCE_SCALE);
 //     the full run takes more than an hour under Wine
-//     group: load, play or tree (all when missing)
+//     group: load, play, tree or viewer (all when missing)
 #include <windows.h>
 #include <commctrl.h>
 #include <oleauto.h>
@@ -29,6 +29,8 @@
 
 #include "bench_architecture.h"
 #include "effects_dialog.h"
+#include "helpview_process.h"
+#include "testbrowser/test_browser.h"
 #include "process_counts.h"
 #include "temp_folder.h"
 #include "wave_bytes.h"
@@ -310,6 +312,76 @@ void FolderTreeCycles(int controls, int expansions)
     tempfolder::RemoveTree(root);
 }
 
+// ---- The viewer driven by other programs ------------------------------------------
+
+// Four programs send the viewer navigate commands at the same time, some
+// with sizes that do not fit; then its close command ends it.
+void ViewerUnderCommands(int perSender)
+{
+    testbrowser::Library controls;
+    if (!controls.Loaded() || controls.Register(testbrowser::AsWebBrowser) != S_OK) {
+        std::printf("viewer: the test browser control is not available\n");
+        return;
+    }
+    std::wstring log = testbrowser::StartLog(L"endurance_viewer.log");
+    hvtest::ViewerFiles files = hvtest::PrepareViewer("endurance");
+    DeleteFileA(hvtest::PlacementPath().c_str());
+    {
+        hvtest::Viewer viewer(files, "");
+        HWND window = viewer.Window();
+        if (!window) {
+            std::printf("viewer: no main window\n");
+            return;
+        }
+        char handle[32];
+        std::snprintf(handle, sizeof handle, "%llx", static_cast<unsigned long long>(ULONG_PTR(window)));
+        std::string peer = hvtest::ExeFolder() + "..\\tests\\helpview_copydata_peer.exe";
+        unsigned handlesBefore = processcounts::OpenHandlesOf(viewer.Process());
+        size_t memoryBefore = processcounts::CommittedPrivateBytes(viewer.Process());
+        double start = Milliseconds();
+        std::vector<PROCESS_INFORMATION> senders;
+        for (int n = 0; n < 4; ++n) {
+            std::string line = "\"" + peer + "\" " + handle + " " + std::to_string(perSender) +
+                               " http://example.org/sender" + std::to_string(n);
+            std::vector<char> buffer(line.begin(), line.end());
+            buffer.push_back('\0');
+            STARTUPINFOA startup{};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION process{};
+            if (CreateProcessA(peer.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process))
+                senders.push_back(process);
+        }
+        unsigned unanswered = 0;
+        for (PROCESS_INFORMATION &process : senders) {
+            WaitForSingleObject(process.hProcess, INFINITE);
+            DWORD code = 0;
+            GetExitCodeProcess(process.hProcess, &code);
+            unanswered += code;
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        double elapsed = Milliseconds() - start;
+        unsigned handlesAfter = processcounts::OpenHandlesOf(viewer.Process());
+        size_t memoryAfter = processcounts::CommittedPrivateBytes(viewer.Process());
+        int sent = int(senders.size()) * perSender;
+        std::printf("viewer: %zu programs sent %d commands in %.1f s, %.0f per second, %u without an answer\n",
+                    senders.size(), sent, elapsed / 1000, sent * 1000.0 / elapsed, unanswered);
+        std::printf("  %-16s %12s %12s\n", "viewer's", "before", "after");
+        std::printf("  %-16s %12u %12u\n", "handles", handlesBefore, handlesAfter);
+        std::printf("  %-16s %12zu %12zu\n", "private bytes", memoryBefore, memoryAfter);
+        double closing = Milliseconds();
+        LRESULT reply = hvtest::SendCommand(window, 10, "");
+        DWORD code = viewer.WaitForExit(120000);
+        std::printf("  close command: reply %ld, exit code %lu after %.1f s; placement file: %s\n", long(reply),
+                    static_cast<unsigned long>(code), (Milliseconds() - closing) / 1000,
+                    hvtest::Exists(hvtest::PlacementPath()) ? "written" : "missing");
+    }
+    testbrowser::StopLog();
+    controls.Unregister();
+    DeleteFileA(hvtest::PlacementPath().c_str());
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -323,7 +395,7 @@ int main(int argc, char **argv)
     for (const char *name : {"comctl32.dll", "shell32.dll", "shlwapi.dll", "ole32.dll", "oleaut32.dll"})
         LoadLibraryA(name);
     std::printf("== Endurance [%s] (scale %g) ==\n", BenchArchitecture, scale);
-    // A second argument picks one group: load, play or tree.
+    // A second argument picks one group: load, play, tree or viewer.
     std::string only = argc > 2 ? argv[2] : "";
     if (only.empty() || only == "load")
         LoadAndFree(scaled(100000));
@@ -331,5 +403,7 @@ int main(int argc, char **argv)
         PlayCycles(scaled(10000));
     if (only.empty() || only == "tree")
         FolderTreeCycles(scaled(1000), scaled(10000));
+    if (only.empty() || only == "viewer")
+        ViewerUnderCommands(scaled(25000));
     return 0;
 }
