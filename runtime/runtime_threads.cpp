@@ -55,6 +55,27 @@ void FreeBlock(void *block)
         HeapFree(GetProcessHeap(), 0, block);
 }
 
+// The two lists below (thread values, locks) are linked both ways through
+// their records' previous and next; both helpers run under ListHold.
+template <class Record> void LinkFirst(Record *&head, Record *record)
+{
+    record->previous = nullptr;
+    record->next = head;
+    if (head)
+        head->previous = record;
+    head = record;
+}
+
+template <class Record> void Unlink(Record *&head, Record *record)
+{
+    if (record->previous)
+        record->previous->next = record->next;
+    else
+        head = record->next;
+    if (record->next)
+        record->next->previous = record->previous;
+}
+
 // Set once everything has been given back; nothing is taken after it.
 volatile LONG Released = 0;
 
@@ -91,16 +112,6 @@ ThreadValues *CurrentValues()
     return values;
 }
 
-void UnlinkValues(ThreadValues *values)
-{
-    if (values->previous)
-        values->previous->next = values->next;
-    else
-        ValueBlocks = values->next;
-    if (values->next)
-        values->next->previous = values->previous;
-}
-
 // Runs the destructors of a block's values, in rounds as long as a destructor
 // stores new ones, at most four (as many as the thread standard asks for).
 void EndValues(ThreadValues *values)
@@ -130,7 +141,7 @@ void EndCurrentThread()
     EndValues(values);
     {
         ListHold hold;
-        UnlinkValues(values);
+        Unlink(ValueBlocks, values);
     }
     TlsSetValue(ValueSlot, nullptr);
     FreeBlock(values);
@@ -159,28 +170,15 @@ Lock *NewLock(int type)
     InitializeCriticalSection(&lock->section);
     lock->type = type;
     ListHold hold;
-    lock->next = Locks;
-    if (Locks)
-        Locks->previous = lock;
-    Locks = lock;
+    LinkFirst(Locks, lock);
     return lock;
-}
-
-void UnlinkLock(Lock *lock)
-{
-    if (lock->previous)
-        lock->previous->next = lock->next;
-    else
-        Locks = lock->next;
-    if (lock->next)
-        lock->next->previous = lock->previous;
 }
 
 void FreeLock(Lock *lock)
 {
     {
         ListHold hold;
-        UnlinkLock(lock);
+        Unlink(Locks, lock);
     }
     DeleteCriticalSection(&lock->section);
     FreeBlock(lock);
@@ -369,10 +367,7 @@ int pthread_setspecific(pthread_key_t key, const void *value)
                 SetLastError(error);
                 return ENOMEM;
             }
-            values->next = ValueBlocks;
-            if (ValueBlocks)
-                ValueBlocks->previous = values;
-            ValueBlocks = values;
+            LinkFirst(ValueBlocks, values);
         }
         SetLastError(error);
     }

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "bench_architecture.h"
+#include "bench_clock.h"
 #include "effects_dialog.h"
 #include "helpview_process.h"
 #include "testbrowser/test_browser.h"
@@ -39,18 +40,6 @@
 namespace {
 
 using processcounts::Counts;
-
-double Milliseconds()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f{};
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER count{};
-    QueryPerformanceCounter(&count);
-    return double(count.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
 
 std::string BuildFolder()
 {
@@ -83,7 +72,7 @@ void RunCase(const char *name, int count, int sampleEvery, const std::function<b
         peak.windows = std::max(peak.windows, now.windows);
         peak.freeSlots = std::min(peak.freeSlots, now.freeSlots); // the fewest free
     };
-    double start = Milliseconds();
+    double start = BenchMilliseconds();
     double sampling = 0;
     int done = 0;
     for (; done < count; ++done) {
@@ -92,12 +81,12 @@ void RunCase(const char *name, int count, int sampleEvery, const std::function<b
             break;
         }
         if ((done + 1) % sampleEvery == 0) {
-            double sampleStart = Milliseconds();
+            double sampleStart = BenchMilliseconds();
             note(processcounts::Now());
-            sampling += Milliseconds() - sampleStart;
+            sampling += BenchMilliseconds() - sampleStart;
         }
     }
-    double elapsed = Milliseconds() - start - sampling;
+    double elapsed = BenchMilliseconds() - start - sampling;
     Counts after = processcounts::Now();
     note(after);
     std::printf("%s: %d in %.1f s, %.0f per second\n", name, done, elapsed / 1000, done * 1000.0 / elapsed);
@@ -291,9 +280,7 @@ void FolderTreeCycles(int controls, int expansions)
     });
     HWND control = create(0, root.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, 380, 380, parent, 7);
     pump();
-    HWND tree = GetDlgItem(control, 7);
-    if (!tree)
-        tree = GetWindow(control, GW_CHILD);
+    HWND tree = GetDlgItem(control, 7); // the control's tree has the control's id
     RunCase("expand and collapse 200 folders", expansions, std::max(1, expansions / 20), [&](int n) {
         if (n % 100 == 99) // filled anew
             SendMessageA(control, 2026, WPARAM(root.size()), reinterpret_cast<LPARAM>(root.c_str()));
@@ -333,48 +320,26 @@ void ViewerUnderCommands(int perSender)
             std::printf("viewer: no main window\n");
             return;
         }
-        char handle[32];
-        std::snprintf(handle, sizeof handle, "%llx", static_cast<unsigned long long>(ULONG_PTR(window)));
         std::string peer = hvtest::ExeFolder() + "..\\tests\\helpview_copydata_peer.exe";
         unsigned handlesBefore = processcounts::OpenHandlesOf(viewer.Process());
         size_t memoryBefore = processcounts::CommittedPrivateBytes(viewer.Process());
-        double start = Milliseconds();
-        std::vector<PROCESS_INFORMATION> senders;
-        for (int n = 0; n < 4; ++n) {
-            std::string line = "\"" + peer + "\" " + handle + " " + std::to_string(perSender) +
-                               " http://example.org/sender" + std::to_string(n);
-            std::vector<char> buffer(line.begin(), line.end());
-            buffer.push_back('\0');
-            STARTUPINFOA startup{};
-            startup.cb = sizeof startup;
-            PROCESS_INFORMATION process{};
-            if (CreateProcessA(peer.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process))
-                senders.push_back(process);
-        }
-        unsigned unanswered = 0;
-        for (PROCESS_INFORMATION &process : senders) {
-            WaitForSingleObject(process.hProcess, INFINITE);
-            DWORD code = 0;
-            GetExitCodeProcess(process.hProcess, &code);
-            unanswered += code;
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
-        double elapsed = Milliseconds() - start;
+        constexpr int senders = 4;
+        double start = BenchMilliseconds();
+        unsigned unanswered = hvtest::SendFromPrograms(peer, window, senders, perSender);
+        double elapsed = BenchMilliseconds() - start;
         unsigned handlesAfter = processcounts::OpenHandlesOf(viewer.Process());
         size_t memoryAfter = processcounts::CommittedPrivateBytes(viewer.Process());
-        int sent = int(senders.size()) * perSender;
-        std::printf("viewer: %zu programs sent %d commands in %.1f s, %.0f per second, %u without an answer\n",
-                    senders.size(), sent, elapsed / 1000, sent * 1000.0 / elapsed, unanswered);
+        int sent = senders * perSender;
+        std::printf("viewer: %d programs sent %d commands in %.1f s, %.0f per second, %u without an answer\n",
+                    senders, sent, elapsed / 1000, sent * 1000.0 / elapsed, unanswered);
         std::printf("  %-16s %12s %12s\n", "viewer's", "before", "after");
         std::printf("  %-16s %12u %12u\n", "handles", handlesBefore, handlesAfter);
         std::printf("  %-16s %12zu %12zu\n", "private bytes", memoryBefore, memoryAfter);
-        double closing = Milliseconds();
+        double closing = BenchMilliseconds();
         LRESULT reply = hvtest::SendCommand(window, 10, "");
         DWORD code = viewer.WaitForExit(120000);
         std::printf("  close command: reply %ld, exit code %lu after %.1f s; placement file: %s\n", long(reply),
-                    static_cast<unsigned long>(code), (Milliseconds() - closing) / 1000,
+                    static_cast<unsigned long>(code), (BenchMilliseconds() - closing) / 1000,
                     hvtest::Exists(hvtest::PlacementPath()) ? "written" : "missing");
     }
     testbrowser::StopLog();

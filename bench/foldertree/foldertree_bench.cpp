@@ -28,6 +28,7 @@
 #include "folder_tree.h"
 #include "temp_folder.h"
 #include "bench_architecture.h"
+#include "bench_clock.h"
 
 namespace {
 
@@ -64,14 +65,6 @@ double ThreadCpu()
         return double((ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10000.0;
     };
     return value(kernel) + value(user);
-}
-
-double Milliseconds()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * double(counter.QuadPart) / double(frequency.QuadPart);
 }
 
 std::string MakeFolderOf(const std::string &base, int count)
@@ -170,9 +163,9 @@ size_t ChildCount(HWND tree, HTREEITEM item)
 
 Clock Timed(const std::function<void()> &work)
 {
-    double start = Milliseconds(), startCpu = ThreadCpu();
+    double start = BenchMilliseconds(), startCpu = ThreadCpu();
     work();
-    return {Milliseconds() - start, ThreadCpu() - startCpu};
+    return {BenchMilliseconds() - start, ThreadCpu() - startCpu};
 }
 
 // The folder as the root of a path-mode tree; the timed part is the expansion.

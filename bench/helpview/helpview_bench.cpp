@@ -11,24 +11,13 @@
 #include "helpview_process.h"
 #include "testbrowser/test_browser.h"
 #include "bench_architecture.h"
+#include "bench_clock.h"
 
 using namespace hvtest;
 
 namespace {
 
 constexpr int Runs = 20;
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f{};
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER count{};
-    QueryPerformanceCounter(&count);
-    return double(count.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
 
 void Report(const char *what, std::vector<double> times)
 {
@@ -52,10 +41,10 @@ std::vector<double> StartUp(const ViewerFiles &files)
 {
     std::vector<double> times;
     for (int run = 0; run < Runs; ++run) {
-        double start = Now();
+        double start = BenchMilliseconds();
         Viewer viewer(files, "");
         HWND window = viewer.Started() ? viewer.Window() : nullptr;
-        double shown = Now();
+        double shown = BenchMilliseconds();
         if (window)
             times.push_back(shown - start);
         Close(viewer);
@@ -83,14 +72,14 @@ std::vector<double> RoundTrips(const ViewerFiles &files, const std::wstring &log
         Sleep(100);
         std::string url = "http://example.org/run" + std::to_string(run);
         std::wstring wide(url.begin(), url.end());
-        double start = Now();
+        double start = BenchMilliseconds();
         if (SendCommand(window, 3, url) != 1)
             continue;
         bool seen = false;
-        while (!(seen = Navigated(log, viewer.Id(), wide)) && Now() - start < 5000)
+        while (!(seen = Navigated(log, viewer.Id(), wide)) && BenchMilliseconds() - start < 5000)
             Sleep(0);
         if (seen)
-            times.push_back(Now() - start);
+            times.push_back(BenchMilliseconds() - start);
     }
     Close(viewer);
     return times;

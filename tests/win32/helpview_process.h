@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -217,6 +218,44 @@ inline LRESULT SendCommand(HWND window, ULONG_PTR code, const std::string &text,
 inline LRESULT SendCommand(HWND window, ULONG_PTR code, const std::string &text)
 {
     return SendCommand(window, code, text, WPARAM(text.size()));
+}
+
+// Runs senders copies of the sending program peer (helpview_copydata_peer.exe)
+// at once, each sending count navigate commands to the window, and waits for
+// them all. The sends, summed over all of them, that got no answer of 1; a
+// program that could not start, or did not end within ten minutes, counts
+// all of its sends.
+inline unsigned SendFromPrograms(const std::string &peer, HWND window, int senders, int count)
+{
+    char handle[32];
+    std::snprintf(handle, sizeof handle, "%llx", static_cast<unsigned long long>(ULONG_PTR(window)));
+    std::vector<PROCESS_INFORMATION> running;
+    unsigned unanswered = 0;
+    for (int n = 0; n < senders; ++n) {
+        std::string line = "\"" + peer + "\" " + handle + " " + std::to_string(count) +
+                           " http://example.org/sender" + std::to_string(n);
+        std::vector<char> buffer(line.begin(), line.end());
+        buffer.push_back('\0');
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (CreateProcessA(peer.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                           &process))
+            running.push_back(process);
+        else
+            unanswered += unsigned(count);
+    }
+    for (PROCESS_INFORMATION &process : running) {
+        DWORD code = DWORD(count);
+        if (WaitForSingleObject(process.hProcess, 600000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &code);
+        else
+            TerminateProcess(process.hProcess, DWORD(count));
+        unanswered += code;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    return unanswered;
 }
 
 // ---- Pixels ----------------------------------------------------------------------

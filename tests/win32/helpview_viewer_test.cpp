@@ -570,43 +570,6 @@ TEST_F(ViewerRun, CopyDataNavigatesAndRepliesOne)
     EXPECT_EQ(Calls(viewer, "Destroyed").size(), 1u);
 }
 
-// Runs senders programs at once, each sending count navigate commands to the
-// window; the sends, summed over all of them, that got no answer of 1.
-unsigned SendFromPrograms(HWND window, int senders, int count)
-{
-    std::vector<PROCESS_INFORMATION> running;
-    for (int n = 0; n < senders; ++n) {
-        char handle[32];
-        std::snprintf(handle, sizeof handle, "%llx", static_cast<unsigned long long>(ULONG_PTR(window)));
-        std::string exe = ExeFolder() + "helpview_copydata_peer.exe";
-        std::string line = "\"" + exe + "\" " + handle + " " + std::to_string(count) +
-                           " http://example.org/sender" + std::to_string(n);
-        std::vector<char> buffer(line.begin(), line.end());
-        buffer.push_back('\0');
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &process)) {
-            ADD_FAILURE() << "cannot start " << exe;
-            return unsigned(count);
-        }
-        running.push_back(process);
-    }
-    unsigned unanswered = 0;
-    for (PROCESS_INFORMATION &process : running) {
-        DWORD code = DWORD(count);
-        if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.hProcess, &code);
-        else
-            TerminateProcess(process.hProcess, DWORD(count));
-        unanswered += code;
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    return unanswered;
-}
-
 // Other programs drive the viewer at the same time, as fast as they can, a
 // thousand navigate commands each, every seventh with a size that does not
 // fit: every send is answered, the viewer keeps the handles it had, the last
@@ -628,13 +591,14 @@ TEST_F(ViewerRun, ProgramsSendingAtOnceAreEachAnsweredAndTheViewerKeepsNothing)
         }
         return false;
     };
-    EXPECT_EQ(SendFromPrograms(main, 2, 50), 0u);
+    const std::string peer = ExeFolder() + "helpview_copydata_peer.exe";
+    EXPECT_EQ(SendFromPrograms(peer, main, 2, 50), 0u);
     EXPECT_EQ(SendCommand(main, 3, "http://example.org/settled"), 1);
     ASSERT_TRUE(showsLast("http://example.org/settled"));
     unsigned handlesBefore = processcounts::OpenHandlesOf(viewer.Process());
     size_t memoryBefore = processcounts::CommittedPrivateBytes(viewer.Process());
 
-    EXPECT_EQ(SendFromPrograms(main, 2, 1000), 0u) << "sends without an answer";
+    EXPECT_EQ(SendFromPrograms(peer, main, 2, 1000), 0u) << "sends without an answer";
     EXPECT_EQ(SendCommand(main, 3, "http://example.org/last"), 1);
     EXPECT_TRUE(showsLast("http://example.org/last")) << "the last address sent is the one shown";
 
