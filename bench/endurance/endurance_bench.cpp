@@ -11,11 +11,15 @@
 //   windows      windows of the process (there is no user-object counter
 //                under Wine either)
 //   free slots   thread-local slots still free (taken and given back)
+//   open files   handles of disk files: the engine's media and output
+//                files and the saved copies (probed, GetFileType)
+//   FolderItems  the folder tree's item records: blocks of their size on
+//                the process heap, where the control allocates them
 //
 //   endurance_bench [scale [group]]
 //     scale: a fraction of the full counts (1.0; or TARN_ENDURANCE_SCALE);
 //     the full run takes more than an hour under Wine
-//     group: load, play, tree or viewer (all when missing)
+//     group: load, play, tree, viewer or save (all when missing)
 #include <windows.h>
 #include <commctrl.h>
 #include <oleauto.h>
@@ -30,6 +34,7 @@
 #include "bench_architecture.h"
 #include "bench_clock.h"
 #include "effects_dialog.h"
+#include "folder_tree.h"
 #include "helpview_process.h"
 #include "testbrowser/test_browser.h"
 #include "process_counts.h"
@@ -55,6 +60,61 @@ template <typename Entry> Entry EntryOf(HMODULE module, const char *name)
     return reinterpret_cast<Entry>(reinterpret_cast<void *>(GetProcAddress(module, name)));
 }
 
+// What the process holds, with the folder tree's records.
+struct Sample {
+    Counts counts;
+    unsigned folderItems;
+};
+
+Sample TakeSample()
+{
+    return Sample{processcounts::Now(), processcounts::HeapBlocksOfSize(sizeof(foldertree::FolderItem))};
+}
+
+// Before, peak (the most of each, the fewest free slots) and after.
+class Tally {
+public:
+    Tally() : before_(TakeSample()), peak_(before_) {}
+    void Note(const Sample &now)
+    {
+        Counts &peak = peak_.counts;
+        peak.handles = std::max(peak.handles, now.counts.handles);
+        peak.heapBytes = std::max(peak.heapBytes, now.counts.heapBytes);
+        peak.gdiObjects = std::max(peak.gdiObjects, now.counts.gdiObjects);
+        peak.windows = std::max(peak.windows, now.counts.windows);
+        peak.freeSlots = std::min(peak.freeSlots, now.counts.freeSlots);
+        peak.openFiles = std::max(peak.openFiles, now.counts.openFiles);
+        peak_.folderItems = std::max(peak_.folderItems, now.folderItems);
+    }
+    // The milliseconds the sample took.
+    double NoteNow()
+    {
+        double start = BenchMilliseconds();
+        Note(TakeSample());
+        return BenchMilliseconds() - start;
+    }
+    void Print()
+    {
+        Sample after = TakeSample();
+        Note(after);
+        const Counts &b = before_.counts, &p = peak_.counts, &a = after.counts;
+        std::printf("  %-12s %12s %12s %12s\n", "", "before", "peak", "after");
+        std::printf("  %-12s %12u %12u %12u\n", "handles", b.handles, p.handles, a.handles);
+        std::printf("  %-12s %12zu %12zu %12zu\n", "heap bytes", b.heapBytes, p.heapBytes, a.heapBytes);
+        std::printf("  %-12s %12u %12u %12u\n", "GDI objects", b.gdiObjects, p.gdiObjects, a.gdiObjects);
+        std::printf("  %-12s %12u %12u %12u\n", "windows", b.windows, p.windows, a.windows);
+        std::printf("  %-12s %12u %12u %12u\n", "free slots", b.freeSlots, p.freeSlots, a.freeSlots);
+        std::printf("  %-12s %12u %12u %12u\n", "open files", b.openFiles, p.openFiles, a.openFiles);
+        std::printf("  %-12s %12u %12u %12u\n", "FolderItems", before_.folderItems, peak_.folderItems,
+                    after.folderItems);
+        std::fflush(stdout);
+    }
+
+private:
+    Sample before_;
+    Sample peak_;
+};
+
 // Runs step(i) count times, sampling the counts every sampleEvery steps, and
 // prints before, peak and after with the rate.
 void RunCase(const char *name, int count, int sampleEvery, const std::function<bool(int)> &step)
@@ -63,15 +123,7 @@ void RunCase(const char *name, int count, int sampleEvery, const std::function<b
     // before the counting starts.
     for (int i = 0; i < 10; ++i)
         step(i);
-    Counts before = processcounts::Now();
-    Counts peak = before;
-    auto note = [&peak](const Counts &now) {
-        peak.handles = std::max(peak.handles, now.handles);
-        peak.heapBytes = std::max(peak.heapBytes, now.heapBytes);
-        peak.gdiObjects = std::max(peak.gdiObjects, now.gdiObjects);
-        peak.windows = std::max(peak.windows, now.windows);
-        peak.freeSlots = std::min(peak.freeSlots, now.freeSlots); // the fewest free
-    };
+    Tally tally;
     double start = BenchMilliseconds();
     double sampling = 0;
     int done = 0;
@@ -80,23 +132,12 @@ void RunCase(const char *name, int count, int sampleEvery, const std::function<b
             std::printf("  %s: step %d failed\n", name, done + 1);
             break;
         }
-        if ((done + 1) % sampleEvery == 0) {
-            double sampleStart = BenchMilliseconds();
-            note(processcounts::Now());
-            sampling += BenchMilliseconds() - sampleStart;
-        }
+        if ((done + 1) % sampleEvery == 0)
+            sampling += tally.NoteNow();
     }
     double elapsed = BenchMilliseconds() - start - sampling;
-    Counts after = processcounts::Now();
-    note(after);
     std::printf("%s: %d in %.1f s, %.0f per second\n", name, done, elapsed / 1000, done * 1000.0 / elapsed);
-    std::printf("  %-12s %12s %12s %12s\n", "", "before", "peak", "after");
-    std::printf("  %-12s %12u %12u %12u\n", "handles", before.handles, peak.handles, after.handles);
-    std::printf("  %-12s %12zu %12zu %12zu\n", "heap bytes", before.heapBytes, peak.heapBytes, after.heapBytes);
-    std::printf("  %-12s %12u %12u %12u\n", "GDI objects", before.gdiObjects, peak.gdiObjects, after.gdiObjects);
-    std::printf("  %-12s %12u %12u %12u\n", "windows", before.windows, peak.windows, after.windows);
-    std::printf("  %-12s %12u %12u %12u\n", "free slots", before.freeSlots, peak.freeSlots, after.freeSlots);
-    std::fflush(stdout);
+    tally.Print();
 }
 
 // ---- Loading and freeing -------------------------------------------------------
@@ -347,6 +388,134 @@ void ViewerUnderCommands(int perSender)
     DeleteFileA(hvtest::PlacementPath().c_str());
 }
 
+// ---- A long saved stream -----------------------------------------------------
+
+bool IsClosedByOthers(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+ULONGLONG FileSize(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// A network stream of the given size played and saved through DOWNLOADPROC
+// (the engine's download thread delivers it in blocks) while this thread
+// keeps changing the equalizer; then the copy is compared with its source.
+void SavedStream(size_t megabytes)
+{
+    std::string scratch = tempfolder::FreshFolder("endurance-save");
+    std::string served = scratch + "\\served";
+    std::string saved = scratch + "\\saved";
+    CreateDirectoryA(served.c_str(), nullptr);
+    std::string source;
+    {
+        // Sixteen-bit stereo noise that never repeats within the file.
+        std::string data(megabytes << 20, '\0');
+        unsigned value = 12345;
+        for (char &byte : data) {
+            value = value * 1664525u + 1013904223u;
+            byte = char(value >> 24);
+        }
+        source = wavebytes::Riff(wavebytes::FormatChunk(44100, 2, 16) + wavebytes::Chunk("data", data));
+    }
+    wholefile::WriteWholeFile(served + "\\long.wav", source);
+    std::string copy = saved + "\\long.wav";
+    SetEnvironmentVariableA("TARN_ENGINE_RENDER", "fast");
+    SetEnvironmentVariableA("TARN_ENGINE_URL_FOLDER", served.c_str());
+    SetEnvironmentVariableA("TARN_ENGINE_OUTPUT", (scratch + "\\out.wav").c_str());
+    {
+        altest::EffectsDialog dialog;
+        AudioLink link(BuildFolder() + "\\engine");
+        auto open = link.Get<int(__stdcall *)(HWND, BSTR)>("BASSOPEN");
+        auto play = link.Get<int(__stdcall *)(DWORD, DWORD)>("BASSPLAY");
+        auto close = link.Get<int(__stdcall *)(DWORD)>("BASSCLOSECHANNEL");
+        auto save = link.Get<void(__stdcall *)(DWORD)>("BASSSTREAMSAVE");
+        auto setFolder = link.Get<void(__stdcall *)(BSTR)>("BASSSETDOWNLOADPATH");
+        auto fxWindow = link.Get<HWND(__stdcall *)(HWND, DWORD)>("BASSFXWINDOW");
+        auto updateEq = link.Get<void(__stdcall *)(DWORD, int)>("BASSUPDATEEQ");
+        if (!open || !play) {
+            std::printf("saved stream: audiolink.dll or the engine did not load\n");
+            return;
+        }
+        save(1);
+        setFolder(NewByteString(saved + "\\"));
+        fxWindow(dialog.Window(), 1);
+        dialog.Check(11, true); // the equalizer on
+        // Plays the address and changes the equalizer until its copy is
+        // whole and closed (or ten minutes have passed); BASSPLAY's result.
+        unsigned updates = 0;
+        auto playAndSave = [&](const char *address, const std::string &path, size_t size,
+                               const std::function<void(ULONGLONG)> &progress) {
+            open(nullptr, NewByteString(address));
+            int played = play(0, 0);
+            double began = BenchMilliseconds();
+            for (bool complete = false; played == 0 && !complete && BenchMilliseconds() - began < 600000;) {
+                int band = 1 + int(updates % 10);
+                dialog.Track(band, int(updates % 61));
+                updateEq(0, band);
+                if (++updates % 50 == 0) {
+                    ULONGLONG now = FileSize(path);
+                    progress(now);
+                    complete = now == size && IsClosedByOthers(path);
+                }
+            }
+            return played;
+        };
+        // Once first, short: what the engine and the copy keep for good is
+        // in place before the counting starts.
+        std::string shortSource = ToneFile(44100, 0.5);
+        wholefile::WriteWholeFile(served + "\\short.wav", shortSource);
+        playAndSave("http://radio.example/short.wav", saved + "\\short.wav", shortSource.size(),
+                    [](ULONGLONG) {});
+        close(0);
+        updates = 0;
+        Tally tally;
+        double start = BenchMilliseconds();
+        double sampling = 0;
+        ULONGLONG nextSample = source.size() / 20;
+        int played = playAndSave("http://radio.example/music/long.wav", copy, source.size(), [&](ULONGLONG now) {
+            if (now >= nextSample) {
+                sampling += tally.NoteNow();
+                nextSample += source.size() / 20;
+            }
+        });
+        double elapsed = BenchMilliseconds() - start - sampling;
+        close(0);
+        save(0);
+        setFolder(nullptr);
+        std::string written = wholefile::ReadWholeFile(copy);
+        size_t differs = 0;
+        while (differs < written.size() && differs < source.size() && written[differs] == source[differs])
+            ++differs;
+        std::printf("saved stream: %zu MB in %.1f s, %.1f MB per second, %u equalizer changes (%.0f per second)\n",
+                    megabytes, elapsed / 1000, megabytes * 1000.0 / elapsed, updates, updates * 1000.0 / elapsed);
+        if (played != 0)
+            std::printf("  BASSPLAY refused the address: %d\n", played);
+        else if (written == source)
+            std::printf("  the copy is the source, byte for byte (%zu bytes)\n", written.size());
+        else
+            std::printf("  the copy differs: %zu bytes against %zu, first difference at byte %zu\n",
+                        written.size(), source.size(), differs);
+        source.clear();
+        source.shrink_to_fit();
+        written.clear();
+        written.shrink_to_fit();
+        tally.Print();
+    }
+    for (const char *name : {"TARN_ENGINE_RENDER", "TARN_ENGINE_URL_FOLDER", "TARN_ENGINE_OUTPUT"})
+        SetEnvironmentVariableA(name, nullptr);
+    tempfolder::RemoveTree(scratch);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -360,7 +529,7 @@ int main(int argc, char **argv)
     for (const char *name : {"comctl32.dll", "shell32.dll", "shlwapi.dll", "ole32.dll", "oleaut32.dll"})
         LoadLibraryA(name);
     std::printf("== Endurance [%s] (scale %g) ==\n", BenchArchitecture, scale);
-    // A second argument picks one group: load, play, tree or viewer.
+    // A second argument picks one group: load, play, tree, viewer or save.
     std::string only = argc > 2 ? argv[2] : "";
     if (only.empty() || only == "load")
         LoadAndFree(scaled(100000));
@@ -370,5 +539,7 @@ int main(int argc, char **argv)
         FolderTreeCycles(scaled(1000), scaled(10000));
     if (only.empty() || only == "viewer")
         ViewerUnderCommands(scaled(25000));
+    if (only.empty() || only == "save")
+        SavedStream(size_t(scaled(100)));
     return 0;
 }

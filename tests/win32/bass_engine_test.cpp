@@ -504,6 +504,7 @@ TEST_F(RenderingEngine, FiveHundredPiecesLeaveNothingBehind)
     EXPECT_EQ(after.freeSlots, before.freeSlots);
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_EQ(after.windows, before.windows);
+    EXPECT_EQ(after.openFiles, before.openFiles) << "media or output files left open";
     EXPECT_LT(after.heapBytes, before.heapBytes + 64 * 1024)
         << "heap bytes in use grew from " << before.heapBytes << " to " << after.heapBytes;
 }

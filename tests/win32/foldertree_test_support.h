@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "folder_tree.h"
+#include "process_counts.h"
 #include "temp_folder.h"
 #include "whole_file.h"
 
@@ -62,15 +63,7 @@ inline void PumpMessages()
 // Item records alive on the process heap: blocks of exactly their size.
 inline int LiveRecords()
 {
-    int count = 0;
-    HANDLE heap = GetProcessHeap();
-    HeapLock(heap);
-    PROCESS_HEAP_ENTRY entry{};
-    while (HeapWalk(heap, &entry))
-        if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && entry.cbData == sizeof(foldertree::FolderItem))
-            ++count;
-    HeapUnlock(heap);
-    return count;
+    return int(processcounts::HeapBlocksOfSize(sizeof(foldertree::FolderItem)));
 }
 
 // The addresses of all busy heap blocks.

@@ -57,6 +57,34 @@ inline size_t HeapBytesInUse()
     return total;
 }
 
+// Busy blocks of exactly size bytes on the process heap: the records of one
+// kind that a module allocates there.
+inline unsigned HeapBlocksOfSize(size_t size)
+{
+    unsigned count = 0;
+    HANDLE heap = GetProcessHeap();
+    HeapLock(heap);
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heap, &entry))
+        if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && entry.cbData == size)
+            ++count;
+    HeapUnlock(heap);
+    return count;
+}
+
+// Handles of disk files open in this process (media, outputs, copies).
+inline unsigned OpenDiskFiles()
+{
+    unsigned count = 0;
+    for (ULONG_PTR value = 4; value < (1u << 18); value += 4) {
+        DWORD flags;
+        HANDLE handle = reinterpret_cast<HANDLE>(value);
+        if (GetHandleInformation(handle, &flags) && GetFileType(handle) == FILE_TYPE_DISK)
+            ++count;
+    }
+    return count;
+}
+
 // Live GDI objects: every slot of the handle table that answers to its index
 // alone.
 inline unsigned LiveGdiObjects()
@@ -99,11 +127,12 @@ struct Counts {
     size_t heapBytes;
     unsigned gdiObjects;
     unsigned windows;
+    unsigned openFiles;
 };
 
 inline Counts Now()
 {
-    return Counts{FreeTlsSlots(), OpenHandles(), HeapBytesInUse(), LiveGdiObjects(), ProcessWindows()};
+    return Counts{FreeTlsSlots(), OpenHandles(), HeapBytesInUse(), LiveGdiObjects(), ProcessWindows(), OpenDiskFiles()};
 }
 
 // Handles open in another process (opened with PROCESS_DUP_HANDLE): the
