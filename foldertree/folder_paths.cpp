@@ -6,21 +6,6 @@
 
 namespace foldertree {
 
-namespace {
-
-// The listing key of one byte: letters without case, and the backslash that
-// ends every name lowest, so that "a\" comes before "ab\".
-unsigned int ListingKey(unsigned char c)
-{
-    if (c == '\\')
-        return 0;
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 'A' + 1u;
-    return c + 1u;
-}
-
-} // namespace
-
 std::string_view WithoutTrailingBackslashes(std::string_view path)
 {
     return TrimRight(path, "\\");
@@ -41,25 +26,6 @@ std::string ChildFolderPath(std::string_view folder, std::string_view name)
     if (!FitsPathField(path))
         return std::string();
     return path;
-}
-
-bool IsListedFolderName(std::string_view name)
-{
-    return !name.empty() && name.front() != '.';
-}
-
-bool FolderPathLess(std::string_view a, std::string_view b)
-{
-    size_t common = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < common; ++i) {
-        unsigned int x = ListingKey(static_cast<unsigned char>(a[i]));
-        unsigned int y = ListingKey(static_cast<unsigned char>(b[i]));
-        if (x != y)
-            return x < y;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    return a < b;
 }
 
 bool HasDoubleBackslash(std::string_view path)

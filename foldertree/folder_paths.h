@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace foldertree {
@@ -36,12 +37,50 @@ std::string ChildFolderPath(std::string_view folder, std::string_view name);
 
 // Directory entries that the tree shows: a name that is not empty and does
 // not begin with a period (so ".", ".." and dot-folders are never shown).
-bool IsListedFolderName(std::string_view name);
+// The tree asks with the folder's real (wide) name: a name that only turns
+// into "." or ".." in the code page is shown.
+template <typename Char> bool IsListedFolderName(std::basic_string_view<Char> name)
+{
+    return !name.empty() && name.front() != Char('.');
+}
+inline bool IsListedFolderName(std::string_view name)
+{
+    return IsListedFolderName<char>(name);
+}
 
 // The order of a folder's children in path and drive modes: ASCII letters
 // compared without case, a name before the longer names it begins, ties
-// broken by byte value, so the order is total.
-bool FolderPathLess(std::string_view a, std::string_view b);
+// broken by code value (bytes, or UTF-16 units for wide names), so the order
+// is total. Paths compare as their names do: the backslash that ends every
+// path sorts lowest, so "a\" comes before "ab\".
+template <typename Char> bool FolderNameLess(std::basic_string_view<Char> a, std::basic_string_view<Char> b)
+{
+    auto key = [](Char c) -> unsigned long {
+        auto value = static_cast<unsigned long>(static_cast<std::make_unsigned_t<Char>>(c));
+        if (value == '\\')
+            return 0;
+        if (value >= 'a' && value <= 'z')
+            return value - 'a' + 'A' + 1ul;
+        return value + 1ul;
+    };
+    size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < common; ++i) {
+        unsigned long x = key(a[i]);
+        unsigned long y = key(b[i]);
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    for (size_t i = 0; i < common; ++i)
+        if (a[i] != b[i])
+            return static_cast<std::make_unsigned_t<Char>>(a[i]) < static_cast<std::make_unsigned_t<Char>>(b[i]);
+    return false;
+}
+inline bool FolderPathLess(std::string_view a, std::string_view b)
+{
+    return FolderNameLess<char>(a, b);
+}
 
 // Network paths ("\\server\share") are not located in the tree.
 bool HasDoubleBackslash(std::string_view path);

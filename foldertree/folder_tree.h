@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "foldertree.h"
 
@@ -73,6 +74,20 @@ extern BOOL IsWindowsNT;
 extern HMODULE ShellModule;
 extern WideFileInfoFunction WideFileInfoProc;
 
+// --- folder names and the code page (code_page_names.cpp) --------------------
+
+// The ANSI form of a wide name when it converts exactly (no best-fit and no
+// default character, and back to the same name); false otherwise.
+bool ExactAnsi(std::wstring_view wide, std::string &ansi);
+std::wstring WideFromAnsi(std::string_view ansi);
+std::string Utf8(std::wstring_view wide);
+// The ANSI path of a folder: its own when that converts exactly, else its
+// short form, else empty.
+std::string AnsiPathOf(const std::wstring &widePath);
+// The ANSI text of a wide name as the platform converts it (characters
+// outside the code page replaced): for the records' display names.
+std::string AnsiText(std::wstring_view wide);
+
 // --- control class (control_class.cpp) -------------------------------------
 
 BOOL WINAPI DLLMAIN(HINSTANCE instance, DWORD reason, LPVOID reserved);
@@ -130,6 +145,8 @@ void TransparentBlit(HDC hdcDest, int xDest, int yDest, int width, int height, H
                      COLORREF transparent);
 void FillRectColor(HDC hdc, int x, int y, int width, int height, COLORREF colour);
 void DrawTextColor(HDC hdc, const char *text, int x, int y, COLORREF ink, COLORREF background, HFONT font, int mode);
+// The same for a wide text: the selection band draws labels in any script.
+void DrawTextColor(HDC hdc, const WCHAR *text, int x, int y, COLORREF ink, COLORREF background, HFONT font, int mode);
 LRESULT PaintTree(HWND tree, BffTreeData *data, WPARAM wParam, LPARAM lParam);
 LRESULT EraseTreeBackground(HWND tree);
 
@@ -151,10 +168,15 @@ void ReleaseModuleObjects();
 // mode the last drive inserted, or 0 when the tree is left unchanged.
 HTREEITEM FillFolderTree(HWND tree, const char *path, int folder, int expand);
 
-// Inserts the working copy item under parent (0: top level). On success the
-// new item owns the copy's item-ID lists and the handle is also stored in
-// item.ItemHandle; on failure (0) they stay with the caller.
-HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char *fallbackLabel, FolderItem &item);
+// Inserts the working copy item under parent (0: top level), labelled with
+// the shell's display name of the folder, or fallbackLabel when the shell
+// gives none (namespace mode: always fallbackLabel, the item's display
+// name). widePath names the folder in path and drive modes (empty: the
+// item's Path). On success the new item owns the copy's item-ID lists and
+// the handle is also stored in item.ItemHandle; on failure (0) they stay
+// with the caller.
+HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const std::wstring &fallbackLabel, FolderItem &item,
+                           const std::wstring &widePath = std::wstring());
 
 // Loads the children of an item on its first expansion.
 void ExpandFolderItem(HWND tree, HTREEITEM item, FolderItem *record);
@@ -168,8 +190,10 @@ int CALLBACK CompareFolderItems(LPARAM first, LPARAM second, LPARAM folder);
 short PidlSize(LPCITEMIDLIST list);
 LPITEMIDLIST PidlCopy(LPCITEMIDLIST list);
 LPITEMIDLIST PidlAppend(LPCITEMIDLIST parentAbs, LPCITEMIDLIST childRel);
-std::string PidlPath(LPCITEMIDLIST list);
-std::string ItemDisplayName(IShellFolder *folder, LPCITEMIDLIST list);
+// The file-system path of a list (empty for a virtual folder), and an item's
+// name in its folder, both wide.
+std::wstring PidlPath(LPCITEMIDLIST list);
+std::wstring ItemDisplayName(IShellFolder *folder, LPCITEMIDLIST list);
 
 // --- notifications and paths (tree_notifications.cpp) -----------------------
 

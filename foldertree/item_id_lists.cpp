@@ -63,50 +63,42 @@ LPITEMIDLIST PidlAppend(LPCITEMIDLIST parentAbs, LPCITEMIDLIST childRel)
     return reinterpret_cast<LPITEMIDLIST>(joined);
 }
 
-std::string PidlPath(LPCITEMIDLIST list)
+std::wstring PidlPath(LPCITEMIDLIST list)
 {
     if (!list)
-        return std::string();
-    char path[261] = {};
-    if (!SHGetPathFromIDListA(list, path))
-        return std::string();
-    return std::string(path, strnlen(path, sizeof path - 1));
+        return std::wstring();
+    WCHAR path[MAX_PATH + 1] = {};
+    if (!SHGetPathFromIDListW(list, path))
+        return std::wstring();
+    return std::wstring(path, wcsnlen(path, MAX_PATH));
 }
 
-std::string ItemDisplayName(IShellFolder *folder, LPCITEMIDLIST list)
+std::wstring ItemDisplayName(IShellFolder *folder, LPCITEMIDLIST list)
 {
     if (!folder || !list)
-        return std::string();
+        return std::wstring();
     STRRET name{};
     if (FAILED(folder->GetDisplayNameOf(list, SHGDN_INFOLDER, &name)))
-        return std::string();
+        return std::wstring();
 
     switch (name.uType) {
     case STRRET_WSTR: {
-        // The wide text belongs to us now, whatever happens to its conversion.
+        // The wide text belongs to us now.
         TaskMemory<WCHAR> wide(name.pOleStr);
-        if (!wide)
-            return std::string();
-        int size = WideCharToMultiByte(CP_ACP, 0, wide.get(), -1, nullptr, 0, nullptr, nullptr);
-        if (size <= 0)
-            return std::string();
-        TaskMemory<char> narrow(static_cast<char *>(CoTaskMemAlloc(size)));
-        if (!narrow || !WideCharToMultiByte(CP_ACP, 0, wide.get(), -1, narrow.get(), size, nullptr, nullptr))
-            return std::string();
-        return std::string(narrow.get(), strnlen(narrow.get(), size));
+        return wide ? std::wstring(wide.get()) : std::wstring();
     }
     case STRRET_OFFSET: {
         // The text lies inside the list itself; it may not run past the list.
         int size = PidlSize(list);
         if (size <= 0 || name.uOffset >= static_cast<UINT>(size))
-            return std::string();
+            return std::wstring();
         const char *text = reinterpret_cast<const char *>(list) + name.uOffset;
-        return std::string(text, strnlen(text, size - name.uOffset));
+        return WideFromAnsi(std::string_view(text, strnlen(text, size - name.uOffset)));
     }
     case STRRET_CSTR:
-        return std::string(name.cStr, strnlen(name.cStr, sizeof name.cStr));
+        return WideFromAnsi(std::string_view(name.cStr, strnlen(name.cStr, sizeof name.cStr)));
     default:
-        return std::string();
+        return std::wstring();
     }
 }
 

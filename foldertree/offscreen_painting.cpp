@@ -57,7 +57,7 @@ COLORREF ControlColour(HWND control, int number)
 }
 
 // The selected item's text rectangle and text, when the selection is in view.
-bool VisibleSelection(HWND tree, RECT &textRect, char (&text)[260])
+bool VisibleSelection(HWND tree, RECT &textRect, WCHAR (&text)[260])
 {
     HTREEITEM selected = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
     if (!selected)
@@ -67,15 +67,16 @@ bool VisibleSelection(HWND tree, RECT &textRect, char (&text)[260])
     std::memcpy(&textRect, &selected, sizeof selected);
     if (!SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&textRect)))
         return false;
-    TVITEMA item{};
+    // Wide: the label is the folder's own name, in any script.
+    TVITEMW item{};
     item.mask = TVIF_TEXT;
     item.hItem = selected;
     item.pszText = text;
-    item.cchTextMax = sizeof text;
-    text[0] = '\0';
-    if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+    item.cchTextMax = 260;
+    text[0] = L'\0';
+    if (!SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
         return false;
-    text[sizeof text - 1] = '\0';
+    text[259] = L'\0';
     return true;
 }
 
@@ -93,7 +94,7 @@ void ComposeTree(HWND tree, BffTreeData *data, HDC target, int width, int height
             CallWindowProcA(data->OldTreeProc, tree, WM_PAINT, reinterpret_cast<WPARAM>(treeImage.Get()), lParam);
             FillRectColor(surface, 0, 0, width, height, ControlColour(control, 1));
             RECT textRect{};
-            char text[260];
+            WCHAR text[260];
             if (VisibleSelection(tree, textRect, text)) {
                 COLORREF band = ControlColour(control, 3);
                 COLORREF ink = ControlColour(control, 4);
@@ -193,20 +194,37 @@ void FillRectColor(HDC hdc, int x, int y, int width, int height, COLORREF colour
     DeleteObject(brush);
 }
 
-void DrawTextColor(HDC hdc, const char *text, int x, int y, COLORREF ink, COLORREF background, HFONT font, int mode)
+namespace {
+
+// Draws with the colours, mode and font given, and puts the context's own
+// back.
+template <typename Draw>
+void WithTextColours(HDC hdc, COLORREF ink, COLORREF background, HFONT font, int mode, Draw draw)
 {
-    if (!text)
-        return;
     HGDIOBJ previousFont = font ? SelectObject(hdc, font) : nullptr;
     COLORREF previousInk = SetTextColor(hdc, ink);
     COLORREF previousBackground = SetBkColor(hdc, background);
     int previousMode = SetBkMode(hdc, mode);
-    TextOutA(hdc, x, y, text, lstrlenA(text));
+    draw();
     SetBkMode(hdc, previousMode);
     SetTextColor(hdc, previousInk);
     SetBkColor(hdc, previousBackground);
     if (previousFont)
         SelectObject(hdc, previousFont);
+}
+
+} // namespace
+
+void DrawTextColor(HDC hdc, const char *text, int x, int y, COLORREF ink, COLORREF background, HFONT font, int mode)
+{
+    if (text)
+        WithTextColours(hdc, ink, background, font, mode, [&] { TextOutA(hdc, x, y, text, lstrlenA(text)); });
+}
+
+void DrawTextColor(HDC hdc, const WCHAR *text, int x, int y, COLORREF ink, COLORREF background, HFONT font, int mode)
+{
+    if (text)
+        WithTextColours(hdc, ink, background, font, mode, [&] { TextOutW(hdc, x, y, text, lstrlenW(text)); });
 }
 
 LRESULT PaintTree(HWND tree, BffTreeData *data, WPARAM wParam, LPARAM lParam)

@@ -16,21 +16,22 @@ namespace foldertree {
 
 namespace {
 
-constexpr int kItemTextBytes = 260;
+constexpr int kItemTextChars = 260;
 
+// An item's label as UTF-8, the form in which display-name chains compare.
 std::string ItemText(HWND tree, HTREEITEM item, int &children)
 {
-    char text[kItemTextBytes] = {};
-    TVITEMA query{};
+    WCHAR text[kItemTextChars] = {};
+    TVITEMW query{};
     query.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_CHILDREN;
     query.hItem = item;
     query.pszText = text;
-    query.cchTextMax = sizeof text;
+    query.cchTextMax = kItemTextChars;
     children = 0;
-    if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)))
+    if (!SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query)))
         return std::string();
     children = query.cChildren;
-    return std::string(text, strnlen(text, sizeof text));
+    return Utf8(std::wstring_view(text, wcsnlen(text, kItemTextChars)));
 }
 
 HTREEITEM NextItem(HWND tree, UINT relation, HTREEITEM item)
@@ -125,7 +126,8 @@ std::string DisplayNameChain(const char *path)
         return std::string();
 
     const ITEMIDLIST desktopList{}; // no items: the desktop itself
-    std::string chain = ItemDisplayName(desktop.Get(), &desktopList);
+    // In UTF-8: names outside the code page compare as themselves.
+    std::string chain = Utf8(ItemDisplayName(desktop.Get(), &desktopList));
     chain += '\\';
 
     WCHAR widePath[260] = {};
@@ -141,7 +143,7 @@ std::string DisplayNameChain(const char *path)
             std::vector<USHORT> one((part.size + 2 + 1) / 2, 0);
             memcpy(one.data(), bytes + part.offset, part.size);
             auto *oneList = reinterpret_cast<LPCITEMIDLIST>(one.data());
-            AppendChainPart(chain, ItemDisplayName(current.Get(), oneList));
+            AppendChainPart(chain, Utf8(ItemDisplayName(current.Get(), oneList)));
             ComRef<IShellFolder> next;
             if (FAILED(current->BindToObject(oneList, nullptr, IID_IShellFolder, reinterpret_cast<void **>(next.Out()))) ||
                 !next)

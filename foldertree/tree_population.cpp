@@ -54,14 +54,6 @@ void CopyField(char (&field)[261], const std::string &text)
     field[length] = 0;
 }
 
-// A label of at most 259 characters from a text field of the given size.
-void CopyLabel(char (&label)[kLabelChars + 1], const char *text, size_t textBytes)
-{
-    size_t length = strnlen(text, std::min(textBytes, sizeof label - 1));
-    memcpy(label, text, length);
-    label[length] = 0;
-}
-
 void SetHasChildren(HWND tree, HTREEITEM item, int children)
 {
     TVITEMA change{};
@@ -87,20 +79,16 @@ void ReplaceDesktopFolder(BffTreeData *data, IShellFolder *folder)
 }
 
 // The open icon and the attributes of an item, through the wide entry on
-// Windows NT. Returns false when the shell gives nothing.
-bool OpenIconAndAttributes(const FolderItem &item, bool namespaceMode, int &icon, DWORD &attributes)
+// Windows NT (widePath names the folder in path and drive modes). Returns
+// false when the shell gives nothing.
+bool OpenIconAndAttributes(const FolderItem &item, const std::wstring &widePath, bool namespaceMode, int &icon,
+                           DWORD &attributes)
 {
     UINT flags = kOpenIconFlags | (namespaceMode ? SHGFI_PIDL : 0);
     if (IsWindowsNT) {
         SHFILEINFOW info{};
         info.dwAttributes = kRequestedAttributes;
-        WCHAR widePath[262] = {}; // zero-filled: the conversion adds no terminator
-        LPCWSTR source = reinterpret_cast<LPCWSTR>(item.AbsPidl);
-        if (!namespaceMode) {
-            MultiByteToWideChar(CP_ACP, 0, item.Path, static_cast<int>(strnlen(item.Path, sizeof item.Path)),
-                                widePath, 261);
-            source = widePath;
-        }
+        LPCWSTR source = namespaceMode ? reinterpret_cast<LPCWSTR>(item.AbsPidl) : widePath.c_str();
         if (!WideFileInfoProc(source, 0, &info, sizeof info, flags))
             return false;
         icon = info.iIcon;
@@ -117,42 +105,80 @@ bool OpenIconAndAttributes(const FolderItem &item, bool namespaceMode, int &icon
     return true;
 }
 
+// The closed icon and the shell's display name of a folder in path or
+// drive mode.
+bool ClosedIconAndName(const FolderItem &item, const std::wstring &widePath, int &icon, std::wstring &name)
+{
+    if (IsWindowsNT) {
+        SHFILEINFOW info{};
+        if (!WideFileInfoProc(widePath.c_str(), 0, &info, sizeof info, kClosedIconFlags))
+            return false;
+        icon = info.iIcon;
+        name.assign(info.szDisplayName, wcsnlen(info.szDisplayName, MAX_PATH));
+        return true;
+    }
+    SHFILEINFOA info{};
+    if (!SHGetFileInfoA(item.Path, 0, &info, sizeof info, kClosedIconFlags))
+        return false;
+    icon = info.iIcon;
+    name = WideFromAnsi(std::string_view(info.szDisplayName, strnlen(info.szDisplayName, MAX_PATH)));
+    return true;
+}
+
+// A folder's children in path and drive modes, read with their wide names.
+// Each child's Path is its parent's followed by its own name when that
+// converts exactly to the code page, else by its short name; a child with
+// neither is shown with an empty Path, as a virtual folder is.
 void ExpandDirectory(HWND tree, HTREEITEM item, const FolderItem &record)
 {
     std::string folder = WithOneTrailingBackslash(
         std::string_view(record.Path, strnlen(record.Path, sizeof record.Path)));
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &found);
+    if (!record.Path[0])
+        return; // no path to list: a folder outside the code page without a short name
+    std::wstring wideFolder = WideFromAnsi(folder);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((wideFolder + L"*.*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return; // cannot be listed: the item keeps its button
 
     WaitCursor wait;
-    std::vector<std::string> children;
+    struct Child {
+        std::wstring name;
+        std::string path;
+    };
+    std::vector<Child> children;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
-        std::string_view name(found.cFileName, strnlen(found.cFileName, sizeof found.cFileName));
+        std::wstring_view name(found.cFileName, wcsnlen(found.cFileName, MAX_PATH));
         if (!IsListedFolderName(name))
             continue;
-        std::string path = ChildFolderPath(folder, name);
-        if (!path.empty())
-            children.push_back(std::move(path));
-    } while (FindNextFileA(search, &found));
+        std::string ansi;
+        if (!ExactAnsi(name, ansi) &&
+            !ExactAnsi(std::wstring_view(found.cAlternateFileName, wcsnlen(found.cAlternateFileName, 14)), ansi))
+            ansi.clear();
+        std::string path;
+        if (!ansi.empty()) {
+            path = ChildFolderPath(folder, ansi);
+            if (path.empty())
+                continue; // too long for a Path field: left out rather than cut into another's
+        }
+        children.push_back(Child{std::wstring(name), std::move(path)});
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 
-    std::sort(children.begin(), children.end(),
-              [](const std::string &a, const std::string &b) { return FolderPathLess(a, b); });
+    std::sort(children.begin(), children.end(), [](const Child &a, const Child &b) {
+        return FolderNameLess<wchar_t>(a.name, b.name);
+    });
 
     int inserted = 0;
     {
         RedrawOff quiet(tree);
-        for (const std::string &path : children) {
+        for (const Child &child : children) {
             FolderItem copy{};
-            CopyField(copy.Path, path);
+            CopyField(copy.Path, child.path);
             // The shell names the folder; its own name stands in when it cannot.
-            std::string name(WithoutTrailingBackslashes(path));
-            name.erase(0, name.find_last_of('\\') + 1);
-            if (InsertFolderItem(tree, item, name.c_str(), copy))
+            if (InsertFolderItem(tree, item, child.name, copy, wideFolder + child.name + L"\\"))
                 ++inserted;
         }
     }
@@ -178,6 +204,7 @@ void ExpandNamespaceFolder(HWND tree, HTREEITEM item, const FolderItem &record, 
         return; // cannot be listed: the item keeps its button
 
     std::vector<FolderItem> children;
+    std::vector<std::wstring> names;
     LPITEMIDLIST relative = nullptr;
     while (items->Next(1, &relative, nullptr) == S_OK && relative) {
         LPITEMIDLIST absolute = PidlAppend(record.AbsPidl, relative);
@@ -190,8 +217,9 @@ void ExpandNamespaceFolder(HWND tree, HTREEITEM item, const FolderItem &record, 
         FolderItem &copy = children.back();
         copy.AbsPidl = absolute;
         copy.RelPidl = relative;
-        CopyField(copy.Path, PidlPath(absolute));
-        CopyField(copy.Name, ItemDisplayName(folder.Get(), relative));
+        CopyField(copy.Path, AnsiPathOf(PidlPath(absolute)));
+        names.push_back(ItemDisplayName(folder.Get(), relative));
+        CopyField(copy.Name, AnsiText(names.back()));
         relative = nullptr;
     }
     items.Reset();
@@ -199,8 +227,9 @@ void ExpandNamespaceFolder(HWND tree, HTREEITEM item, const FolderItem &record, 
     int inserted = 0;
     {
         RedrawOff quiet(tree);
-        for (FolderItem &copy : children) {
-            if (copy.Name[0] && InsertFolderItem(tree, item, copy.Name, copy)) {
+        for (size_t n = 0; n < children.size(); ++n) {
+            FolderItem &copy = children[n];
+            if (!names[n].empty() && InsertFolderItem(tree, item, names[n], copy)) {
                 ++inserted;
                 continue;
             }
@@ -234,7 +263,7 @@ HTREEITEM FillWithDirectory(HWND tree, BffTreeData *data, const std::string &tri
     ReplaceDesktopFolder(data, nullptr);
     FolderItem copy{};
     CopyField(copy.Path, path);
-    data->RootItem = InsertFolderItem(tree, nullptr, path.c_str(), copy);
+    data->RootItem = InsertFolderItem(tree, nullptr, WideFromAnsi(path), copy);
     if (data->RootItem && expand != 0)
         ExpandLater(tree, data->RootItem);
     return data->RootItem;
@@ -258,9 +287,11 @@ HTREEITEM FillWithSpecialFolder(HWND tree, BffTreeData *data, int folder, int ex
 
     FolderItem copy{};
     copy.AbsPidl = PidlCopy(list);
-    CopyField(copy.Path, PidlPath(copy.AbsPidl));
-    CopyField(copy.Name, ItemDisplayName(data->DesktopFolder, copy.AbsPidl));
-    data->RootItem = InsertFolderItem(tree, nullptr, copy.Path, copy);
+    std::wstring path = PidlPath(copy.AbsPidl);
+    std::wstring name = ItemDisplayName(data->DesktopFolder, copy.AbsPidl);
+    CopyField(copy.Path, AnsiPathOf(path));
+    CopyField(copy.Name, AnsiText(name));
+    data->RootItem = InsertFolderItem(tree, nullptr, name.empty() ? path : name, copy);
     if (!data->RootItem) {
         CoTaskMemFree(copy.AbsPidl);
         return nullptr;
@@ -295,7 +326,7 @@ HTREEITEM FillWithDrives(HWND tree, BffTreeData *data, const std::string &trimme
             continue;
         FolderItem copy{};
         CopyField(copy.Path, root);
-        HTREEITEM item = InsertFolderItem(tree, nullptr, root, copy);
+        HTREEITEM item = InsertFolderItem(tree, nullptr, WideFromAnsi(root), copy);
         if (!item)
             continue;
         last = item;
@@ -332,7 +363,8 @@ HTREEITEM FillFolderTree(HWND tree, const char *path, int folder, int expand)
     return FillWithDrives(tree, data, trimmed, expand);
 }
 
-HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char *fallbackLabel, FolderItem &item)
+HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const std::wstring &fallbackLabel, FolderItem &item,
+                           const std::wstring &widePath)
 {
     BffTreeData *data = TreeData(tree);
     if (!data)
@@ -340,36 +372,42 @@ HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char *fallbackLabe
     if (IsWindowsNT && (!ShellModule || !WideFileInfoProc))
         return nullptr;
     bool namespaceMode = data->NamespaceMode != 0;
+    std::wstring folderPath = namespaceMode || !widePath.empty() ? widePath : WideFromAnsi(item.Path);
+    // Path mode, with no path the shell could reach: a folder outside the
+    // code page without a short name. It is shown, as a leaf.
+    bool unreachable = !namespaceMode && !item.Path[0];
 
     if (parent)
         SetHasChildren(tree, parent, 1);
 
-    TVINSERTSTRUCTA insert{};
+    TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
-    TVITEMA &entry = insert.item;
+    TVITEMW &entry = insert.item;
     entry.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
 
-    char label[kLabelChars + 1] = {};
-    SHFILEINFOA closed{};
+    std::wstring label;
     if (namespaceMode) {
+        SHFILEINFOA closed{};
         if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(item.AbsPidl), 0, &closed, sizeof closed, kClosedIconPidlFlags))
             entry.iImage = closed.iIcon;
-        CopyLabel(label, item.Name, sizeof item.Name);
-    } else if (SHGetFileInfoA(item.Path, 0, &closed, sizeof closed, kClosedIconFlags)) {
-        entry.iImage = closed.iIcon;
-        CopyLabel(label, closed.szDisplayName, sizeof closed.szDisplayName);
+    } else {
+        ClosedIconAndName(item, folderPath, entry.iImage, label);
     }
-    if (!label[0] && fallbackLabel)
-        CopyLabel(label, fallbackLabel, sizeof label);
+    if (label.empty())
+        label = fallbackLabel;
+    if (label.size() > kLabelChars)
+        label.resize(kLabelChars);
 
     int openIcon = 0;
     DWORD attributes = kRequestedAttributes;
-    if (!OpenIconAndAttributes(item, namespaceMode, openIcon, attributes))
+    if (!OpenIconAndAttributes(item, folderPath, namespaceMode, openIcon, attributes))
         attributes = (attributes & ~SFGAO_SHARE) | SFGAO_HASSUBFOLDER;
+    if (unreachable)
+        attributes &= ~SFGAO_HASSUBFOLDER;
     entry.iSelectedImage = openIcon;
 
-    entry.pszText = label;
+    entry.pszText = &label[0];
     entry.cChildren = (attributes & SFGAO_HASSUBFOLDER) ? 1 : 0;
     if (attributes & SFGAO_SHARE) {
         entry.mask |= TVIF_STATE;
@@ -387,7 +425,9 @@ HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char *fallbackLabe
     *record = item;
     entry.lParam = reinterpret_cast<LPARAM>(record);
 
-    auto handle = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    // The label goes in wide, whatever the code page: the tree child keeps
+    // it as the folder's own name.
+    auto handle = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (!handle) {
         // No item, so no deletion notification will ever free the record.
         HeapFree(GetProcessHeap(), 0, record);

@@ -1,13 +1,15 @@
 // How long the folder tree takes to expand a folder of 200 and of 2,000
-// sub-folders, in path mode and in namespace mode, beside the floor of each
-// mode: the same platform calls made alone for the same items.
+// sub-folders, and of 200 sub-folders named outside the code page, in path
+// mode and in namespace mode, beside the floor of each mode: the same
+// platform calls made alone for the same items.
 //
-//   path mode floor:      the listing, then per item SHGetFileInfoA (icon and
-//                         display name) and SHGetFileInfoW (open icon and
-//                         attributes)
+//   path mode floor:      the wide listing (which brings the short names),
+//                         then per item SHGetFileInfoW (icon and display
+//                         name) and SHGetFileInfoW (open icon and attributes)
 //   namespace mode floor: the enumeration, then per item the absolute list,
-//                         its path, its display name and the same two
-//                         file-information calls on the list
+//                         its wide path (and its short form where the path
+//                         is not in the code page), its display name and the
+//                         two file-information calls on the list
 //
 // The shell call dominates and its cost grows with the size of the folder, so
 // only figures from the same run are compared. The four measurements of a size
@@ -67,14 +69,17 @@ double ThreadCpu()
     return value(kernel) + value(user);
 }
 
-std::string MakeFolderOf(const std::string &base, int count)
+// count sub-folders, named "folder 0000"... or, foreign, with Cyrillic
+// names that the code page does not hold.
+std::string MakeFolderOf(const std::string &base, int count, bool foreign)
 {
-    std::string folder = base + "\\folders_" + std::to_string(count);
+    std::string folder = base + "\\folders_" + std::to_string(count) + (foreign ? "_foreign" : "");
     CreateDirectoryA(folder.c_str(), nullptr);
+    std::wstring wideFolder(folder.begin(), folder.end());
     for (int i = 0; i < count; ++i) {
-        char name[32];
-        wsprintfA(name, "\\folder %04d", i);
-        CreateDirectoryA((folder + name).c_str(), nullptr);
+        WCHAR name[32];
+        wsprintfW(name, foreign ? L"\\\x043f\x0430\x043f\x043a\x0430 %04d" : L"\\folder %04d", i);
+        CreateDirectoryW((wideFolder + name).c_str(), nullptr);
     }
     return folder;
 }
@@ -92,22 +97,21 @@ LPITEMIDLIST ParsePath(IShellFolder *desktop, const std::string &path)
 
 int PathModeFloor(const std::string &folder)
 {
-    std::vector<std::string> paths;
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &found);
+    std::wstring wideFolder(folder.begin(), folder.end());
+    std::vector<std::wstring> paths;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((wideFolder + L"\\*.*").c_str(), &found);
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] != '.')
-            paths.push_back(folder + "\\" + found.cFileName + "\\");
-    } while (FindNextFileA(search, &found));
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && found.cFileName[0] != L'.')
+            paths.push_back(wideFolder + L"\\" + found.cFileName + L"\\");
+    } while (FindNextFileW(search, &found));
     FindClose(search);
-    for (const std::string &path : paths) {
-        SHFILEINFOA closed{};
-        SHGetFileInfoA(path.c_str(), 0, &closed, sizeof closed, SHGFI_SYSICONINDEX | SHGFI_DISPLAYNAME);
-        WCHAR wide[262] = {};
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 261);
+    for (const std::wstring &path : paths) {
+        SHFILEINFOW closed{};
+        SHGetFileInfoW(path.c_str(), 0, &closed, sizeof closed, SHGFI_SYSICONINDEX | SHGFI_DISPLAYNAME);
         SHFILEINFOW open{};
         open.dwAttributes = SFGAO_SHARE | SFGAO_HASSUBFOLDER;
-        SHGetFileInfoW(wide, 0, &open, sizeof open,
+        SHGetFileInfoW(path.c_str(), 0, &open, sizeof open,
                        SHGFI_SYSICONINDEX | SHGFI_ATTRIBUTES | SHGFI_OPENICON | SHGFI_ATTR_SPECIFIED);
     }
     return int(paths.size());
@@ -123,8 +127,14 @@ int NamespaceModeFloor(IShellFolder *desktop, LPCITEMIDLIST folderList)
     LPITEMIDLIST relative = nullptr;
     while (items->Next(1, &relative, nullptr) == S_OK) {
         LPITEMIDLIST absolute = ILCombine(folderList, relative);
-        char path[MAX_PATH] = {};
-        SHGetPathFromIDListA(absolute, path);
+        WCHAR path[MAX_PATH + 1] = {};
+        SHGetPathFromIDListW(absolute, path);
+        BOOL lossy = FALSE;
+        char narrow[MAX_PATH * 2];
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path, -1, narrow, sizeof narrow, nullptr, &lossy);
+        WCHAR shortPath[MAX_PATH + 1];
+        if (lossy)
+            GetShortPathNameW(path, shortPath, MAX_PATH + 1);
         STRRET name{};
         if (SUCCEEDED(folder->GetDisplayNameOf(relative, SHGDN_INFOLDER, &name)) && name.uType == STRRET_WSTR)
             CoTaskMemFree(name.pOleStr);
@@ -187,7 +197,7 @@ Clock NamespaceModeExpansion(Bench &bench, LPCITEMIDLIST folderList, size_t &sho
     copy.AbsPidl = ILClone(folderList);
     copy.RelPidl = ILClone(ILFindLastID(folderList));
     lstrcpynA(copy.Name, "bench", sizeof copy.Name);
-    HTREEITEM item = foldertree::InsertFolderItem(bench.tree, root, copy.Name, copy);
+    HTREEITEM item = foldertree::InsertFolderItem(bench.tree, root, L"bench", copy);
     Clock clock = Timed([&] { SendMessageA(bench.tree, TVM_EXPAND, TVE_EXPAND, LPARAM(item)); });
     shown = ChildCount(bench.tree, item);
     foldertree::ClearFolderTree(bench.tree);
@@ -299,8 +309,15 @@ int main()
     printf("[%s] Folder-tree expansion against its floor, fastest round of each (ms)\n", BenchArchitecture);
     printf("%6s  %-9s  %10s  %10s  %8s  %8s  %8s   %9s  %9s  %8s\n", "items", "mode", "expansion", "floor",
            "per item", "floor/it", "overhead", "cpu/item", "floor cpu", "overhead");
-    for (int count : {200, 2000}) {
-        std::string folder = MakeFolderOf(base, count);
+    struct Size {
+        int count;
+        bool foreign;
+    };
+    for (Size size : {Size{200, false}, Size{200, true}, Size{2000, false}}) {
+        int count = size.count;
+        if (size.foreign)
+            printf("%6d  sub-folders named outside the code page (Cyrillic):\n", count);
+        std::string folder = MakeFolderOf(base, count, size.foreign);
         LPITEMIDLIST folderList = ParsePath(bench.desktop, folder);
         PathModeFloor(folder); // the shell's caches warm up once, for every measurement alike
 

@@ -383,7 +383,7 @@ TEST(TransparentCopy, FillAndTextRestoreTheContext)
     foldertree::FillRectColor(dc, 2, 2, 10, 5, RGB(9, 8, 7));
     foldertree::DrawTextColor(dc, "Wg", 12, 0, RGB(250, 0, 0), RGB(0, 0, 250),
                               static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT)), OPAQUE);
-    foldertree::DrawTextColor(dc, nullptr, 0, 0, 0, 0, nullptr, OPAQUE);
+    foldertree::DrawTextColor(dc, static_cast<const char *>(nullptr), 0, 0, 0, 0, nullptr, OPAQUE);
     EXPECT_EQ(LiveGdiObjects(), before);
     EXPECT_EQ(Hex(canvas.At(2, 2)), Hex(RGB(9, 8, 7)));
     EXPECT_EQ(Hex(canvas.At(11, 6)), Hex(RGB(9, 8, 7)));

@@ -299,13 +299,13 @@ TEST_F(FolderTreeTest, InsertedItemsCarryBothIconsOrTheirFallback)
     // A folder the shell does not know: the caller's label, and a button.
     FolderItem copy{};
     lstrcpyA(copy.Path, (base + "\\gone\\").c_str());
-    HTREEITEM item = foldertree::InsertFolderItem(tree, root, "stand-in", copy);
+    HTREEITEM item = foldertree::InsertFolderItem(tree, root, L"stand-in", copy);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(copy.ItemHandle, item);
     EXPECT_EQ(Info(tree, item).record->ItemHandle, nullptr);
     EXPECT_EQ(Info(tree, item).text, "stand-in");
     EXPECT_EQ(Info(tree, item).children, 1);
-    EXPECT_EQ(foldertree::InsertFolderItem(host_.Get(), nullptr, "x", copy), nullptr);
+    EXPECT_EQ(foldertree::InsertFolderItem(host_.Get(), nullptr, L"x", copy), nullptr);
     RemoveTree(base);
 }
 
@@ -341,16 +341,16 @@ TEST(ItemIdLists, JoinAndNameAsTheShellDoes)
     LPITEMIDLIST alone = foldertree::PidlAppend(nullptr, last);
     EXPECT_EQ(ListBytes(joined), ListBytes(folder));
     EXPECT_EQ(ListBytes(alone), ListBytes(last));
-    EXPECT_EQ(foldertree::PidlPath(joined), base);
-    EXPECT_EQ(foldertree::PidlPath(nullptr), "");
+    EXPECT_EQ(foldertree::AnsiText(foldertree::PidlPath(joined)), base);
+    EXPECT_EQ(foldertree::PidlPath(nullptr), L"");
 
     const unsigned char broken[] = {1, 0, 0, 0}; // an item that claims one byte
     EXPECT_EQ(foldertree::PidlAppend(reinterpret_cast<LPCITEMIDLIST>(broken), last), nullptr);
 
     IShellFolder *desktop = nullptr;
     SHGetDesktopFolder(&desktop);
-    EXPECT_EQ(foldertree::ItemDisplayName(desktop, folder), "ft_lists");
-    EXPECT_EQ(foldertree::ItemDisplayName(nullptr, folder), "");
+    EXPECT_EQ(foldertree::ItemDisplayName(desktop, folder), L"ft_lists");
+    EXPECT_EQ(foldertree::ItemDisplayName(nullptr, folder), L"");
     FolderItem first{}, second{};
     first.RelPidl = last;
     EXPECT_EQ(foldertree::CompareFolderItems(0, LPARAM(&first), LPARAM(desktop)), 0);
