@@ -38,6 +38,55 @@ bool ReadFolderIdentity(const std::string &folder, FolderIdentity &identity)
     return true;
 }
 
+#ifndef WC_ERR_INVALID_CHARS
+#define WC_ERR_INVALID_CHARS 0x00000080 // Windows Vista and later
+#endif
+
+std::wstring WideFromAnsi(const std::string &ansi)
+{
+    int size = ansi.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), nullptr, 0);
+    std::wstring wide(size_t(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), &wide[0], size);
+    return wide;
+}
+
+// The ANSI form of a file name when it converts exactly to the code page
+// (no best-fit and no default character, and back to the same name). The
+// list holds ANSI paths that the audio library loads: a lossy conversion
+// would name another file, or none.
+bool ExactAnsi(const WCHAR *wide, std::string &ansi)
+{
+    ansi.clear();
+    int length = int(wcslen(wide));
+    if (!length)
+        return false;
+    UINT codePage = GetACP();
+    bool utf8 = codePage == CP_UTF8; // takes neither flag, and holds every valid name
+    DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL *used = utf8 ? nullptr : &usedDefault;
+    int size = WideCharToMultiByte(codePage, flags, wide, length, nullptr, 0, nullptr, used);
+    if (size <= 0 || usedDefault)
+        return false;
+    std::string converted(size_t(size), '\0');
+    if (WideCharToMultiByte(codePage, flags, wide, length, &converted[0], size, nullptr, used) != size ||
+        usedDefault || WideFromAnsi(converted) != std::wstring(wide, size_t(length)))
+        return false;
+    ansi.swap(converted);
+    return true;
+}
+
+// An entry's name for an ANSI path: its own when that converts exactly,
+// else its short (8.3) name, which is ASCII; empty when it has neither.
+std::string EntryName(const WIN32_FIND_DATAW &found)
+{
+    std::string name;
+    if (ExactAnsi(found.cFileName, name) || ExactAnsi(found.cAlternateFileName, name))
+        return name;
+    return std::string();
+}
+
 // The walk over a folder tree: the folder list in depth-first pre-order
 // and, when asked for, the plug-in files of each listed folder, both from
 // one search of each folder.
@@ -57,22 +106,26 @@ public:
         // folder's pattern: such a folder is skipped.
         if (!PatternFits(folder, "*.*"))
             return;
-        WIN32_FIND_DATAA found{};
-        HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+        // Read wide: each entry is listed by a name that names it.
+        WIN32_FIND_DATAW found{};
+        HANDLE search = FindFirstFileW((WideFromAnsi(folder) + L"*").c_str(), &found);
         if (search == INVALID_HANDLE_VALUE)
             return;
         do {
-            if (found.cFileName[0] == '.')
+            if (found.cFileName[0] == L'.')
                 continue;
+            std::string entry = EntryName(found);
+            if (entry.empty())
+                continue; // outside the code page, with no short name
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (depth < DeepestPluginFolder)
-                    Descend(folder + found.cFileName + "\\", found.dwFileAttributes, depth + 1);
+                    Descend(folder + entry + "\\", found.dwFileAttributes, depth + 1);
             } else if (pluginsByFolder_ && HasPluginAttributes(found.dwFileAttributes)) {
-                std::string name = LowerCaseLetters(found.cFileName);
+                std::string name = LowerCaseLetters(entry);
                 if (IsPluginFileName(name))
                     (*pluginsByFolder_)[index].push_back(folder + name);
             }
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
 

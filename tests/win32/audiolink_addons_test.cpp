@@ -175,6 +175,87 @@ TEST_F(PluginSearch, FoldersTooLongToSearchAreSkipped)
     EXPECT_EQ(Sorted(SplitList(Find(root))), Sorted({root + "\\short.svp", fits + "\\long.svp"}));
 }
 
+// The file a path names, however it is written: volume and file index.
+std::string FileIdentity(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION information{};
+    std::string identity;
+    if (file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &information))
+        identity = std::to_string(information.dwVolumeSerialNumber) + ":" +
+                   std::to_string(information.nFileIndexHigh) + ":" + std::to_string(information.nFileIndexLow);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return identity;
+}
+
+std::string IdentityOf(const std::string &path)
+{
+    return FileIdentity(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+std::string IdentityOf(const std::wstring &path)
+{
+    return FileIdentity(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+std::wstring Wide(const std::string &ansi)
+{
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), &wide[0], int(wide.size()))));
+    return wide;
+}
+
+// Names in scripts the code page does not hold, one that best-fit mapping
+// turns into another folder's ("Keep＼Inner" into "Keep\Inner"), and plug-in
+// files named outside the code page: each is listed by a path that names
+// it, never by a best-fit one.
+TEST_F(PluginSearch, PluginsNamedOutsideTheCodePageAreListedByPathsThatLoad)
+{
+    ASSERT_EQ(GetACP(), 1252u) << "the test prefix's code page";
+    std::wstring root = Wide(root_.Path());
+    const std::wstring cyrillic = L"\x0412\x0438\x0437\x0443\x0430\x043b";      // Визуал
+    const std::wstring greek = L"\x039c\x03bf\x03c5\x03c3\x03b9\x03ba\x03ae"; // Μουσική
+    const std::wstring japanese = L"\x97f3\x697d";                                 // 音楽
+    const std::wstring fullwidthSolidus = L"Keep\xff3cInner";
+    for (const std::wstring &folder : {cyrillic, greek, japanese, fullwidthSolidus, std::wstring(L"Keep"),
+                                       std::wstring(L"Keep\\Inner")})
+        ASSERT_TRUE(CreateDirectoryW((root + L"\\" + folder).c_str(), nullptr));
+    // A real library image, so that the listed path is shown to load.
+    WCHAR system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring glow = L"\x0421\x0438\x044f\x043d\x0438\x0435.svp"; // Сияние.svp
+    const std::vector<std::wstring> plugins = {
+        root + L"\\" + cyrillic + L"\\" + glow,
+        root + L"\\" + greek + L"\\waves.uvs",
+        root + L"\\" + japanese + L"\\" + japanese + L".zvp",
+        root + L"\\" + fullwidthSolidus + L"\\inner.svp",
+        root + L"\\caf\xe9.svp", // in the code page: its own name
+    };
+    for (const std::wstring &plugin : plugins)
+        ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\version.dll").c_str(), plugin.c_str(), FALSE));
+
+    Names listed = SplitList(Find(root_.Path()));
+    ASSERT_EQ(listed.size(), plugins.size()) << Find(root_.Path());
+    std::vector<std::string> wanted, found;
+    for (const std::wstring &plugin : plugins)
+        wanted.push_back(IdentityOf(plugin));
+    for (const std::string &path : listed) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(path.find('?'), std::string::npos);
+        found.push_back(IdentityOf(path));
+        HMODULE image = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        EXPECT_NE(image, nullptr) << "the listed path does not load";
+        if (image)
+            FreeLibrary(image);
+    }
+    EXPECT_EQ(Sorted(found), Sorted(wanted));
+    EXPECT_NE(std::find(listed.begin(), listed.end(), root_.Path() + "\\caf\xe9.svp"), listed.end());
+    EXPECT_EQ(std::find(listed.begin(), listed.end(), root_.Path() + "\\Keep\\Inner\\inner.svp"), listed.end())
+        << "a best-fit path, of another folder";
+}
+
 // A tree the test's fixture made on the Unix side, reached through Z:
 // Plugins holds a.svp and Sub (b.svp); Sub\Back links to Plugins, Sub\Up to
 // the tree's root above it, and Outside and Again both link to Elsewhere

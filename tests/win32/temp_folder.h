@@ -7,28 +7,48 @@
 
 namespace tempfolder {
 
-// Removes the folder and everything below it. The folder may be named with
-// or without a trailing backslash.
-inline void RemoveTree(std::string folder)
+// Removes the folder and everything below it, whatever their names (read
+// wide: names outside the code page included).
+inline void RemoveWideTree(std::wstring folder)
 {
-    while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/'))
+    while (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/'))
         folder.pop_back();
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            std::string full = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
+            std::wstring full = folder + L"\\" + name;
+            DWORD attributes = found.dwFileAttributes;
+            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                RemoveWideTree(full);
+            else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+                // A directory link goes, never what it leads to.
+                if (!RemoveDirectoryW(full.c_str()))
+                    DeleteFileW(full.c_str());
+            } else {
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
+            }
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+// The same for a folder named in the code page. The folder may be named
+// with or without a trailing backslash.
+inline void RemoveTree(const std::string &folder)
+{
+    int size = MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, nullptr, 0);
+    if (size <= 1)
+        return;
+    std::wstring wide(size_t(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, &wide[0], size);
+    wide.resize(size_t(size - 1));
+    RemoveWideTree(wide);
 }
 
 // The temporary folder, with its trailing backslash.
