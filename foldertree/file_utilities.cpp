@@ -14,24 +14,43 @@
 namespace {
 
 // The recycle bin takes only fully qualified paths: the shell deletes a
-// relative one for good. Each name of the list is qualified in a private copy,
-// which ends with the list's extra zero. Empty when a name cannot be qualified.
-std::string QualifiedFileList(const char *files)
+// relative one for good. Each name of the list is qualified in a private
+// wide copy, which ends with the list's extra zero; empty when a name cannot
+// be qualified. A folder's trailing backslash (as the tree's paths end) is
+// dropped: the shell would report success and recycle nothing. A short (8.3)
+// name, as the tree gives for folders named outside the code page, is
+// recycled under its long name, so that it comes back with it.
+std::wstring QualifiedFileList(const char *files)
 {
-    std::string list;
+    std::wstring list;
     for (const char *name = files; *name; name += strlen(name) + 1) {
-        DWORD size = GetFullPathNameA(name, 0, nullptr, nullptr);
+        int wideSize = MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0);
+        if (wideSize <= 1)
+            return std::wstring();
+        std::vector<WCHAR> wide(size_t(wideSize), 0);
+        MultiByteToWideChar(CP_ACP, 0, name, -1, wide.data(), wideSize);
+        DWORD size = GetFullPathNameW(wide.data(), 0, nullptr, nullptr);
         if (size == 0)
-            return std::string();
-        std::vector<char> full(size + 1, 0);
-        DWORD length = GetFullPathNameA(name, size + 1, full.data(), nullptr);
+            return std::wstring();
+        std::vector<WCHAR> full(size + 1, 0);
+        DWORD length = GetFullPathNameW(wide.data(), size + 1, full.data(), nullptr);
         if (length == 0 || length > size)
-            return std::string();
-        list.append(full.data(), length);
-        list += '\0';
+            return std::wstring();
+        std::wstring path(full.data(), length);
+        while (path.size() > 3 && path.back() == L'\\')
+            path.pop_back();
+        DWORD longSize = GetLongPathNameW(path.c_str(), nullptr, 0);
+        if (longSize > 1) {
+            std::vector<WCHAR> longPath(longSize, 0);
+            DWORD longLength = GetLongPathNameW(path.c_str(), longPath.data(), longSize);
+            if (longLength > 0 && longLength < longSize)
+                path.assign(longPath.data(), longLength);
+        }
+        list += path;
+        list += L'\0';
     }
     if (!list.empty())
-        list += '\0';
+        list += L'\0';
     return list;
 }
 
@@ -39,14 +58,14 @@ int MoveToRecycleBin(const char *files)
 {
     if (!files || !files[0])
         return ERROR_INVALID_PARAMETER;
-    std::string list = QualifiedFileList(files);
+    std::wstring list = QualifiedFileList(files);
     if (list.empty())
         return ERROR_INVALID_PARAMETER;
-    SHFILEOPSTRUCTA operation{};
+    SHFILEOPSTRUCTW operation{};
     operation.wFunc = FO_DELETE;
     operation.pFrom = list.c_str();
     operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO;
-    return SHFileOperationA(&operation);
+    return SHFileOperationW(&operation);
 }
 
 int FileExists(const char *path)

@@ -69,6 +69,17 @@ void ExpandLater(HWND tree, HTREEITEM item)
     PostMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
 }
 
+// The Path of a namespace item: its file-system path when that converts
+// exactly, else its short form; empty for a virtual folder, and for a path
+// that has neither or does not fit the field (never one cut short).
+std::string NamespacePath(LPCITEMIDLIST list)
+{
+    std::string path = AnsiPathOf(PidlPath(list));
+    if (!FitsPathField(path))
+        path.clear();
+    return path;
+}
+
 // The desktop folder belongs to the record until the tree is filled again or
 // destroyed.
 void ReplaceDesktopFolder(BffTreeData *data, IShellFolder *folder)
@@ -217,7 +228,7 @@ void ExpandNamespaceFolder(HWND tree, HTREEITEM item, const FolderItem &record, 
         FolderItem &copy = children.back();
         copy.AbsPidl = absolute;
         copy.RelPidl = relative;
-        CopyField(copy.Path, AnsiPathOf(PidlPath(absolute)));
+        CopyField(copy.Path, NamespacePath(absolute));
         names.push_back(ItemDisplayName(folder.Get(), relative));
         CopyField(copy.Name, AnsiText(names.back()));
         relative = nullptr;
@@ -287,11 +298,10 @@ HTREEITEM FillWithSpecialFolder(HWND tree, BffTreeData *data, int folder, int ex
 
     FolderItem copy{};
     copy.AbsPidl = PidlCopy(list);
-    std::wstring path = PidlPath(copy.AbsPidl);
     std::wstring name = ItemDisplayName(data->DesktopFolder, copy.AbsPidl);
-    CopyField(copy.Path, AnsiPathOf(path));
+    CopyField(copy.Path, NamespacePath(copy.AbsPidl));
     CopyField(copy.Name, AnsiText(name));
-    data->RootItem = InsertFolderItem(tree, nullptr, name.empty() ? path : name, copy);
+    data->RootItem = InsertFolderItem(tree, nullptr, name.empty() ? WideFromAnsi(copy.Path) : name, copy);
     if (!data->RootItem) {
         CoTaskMemFree(copy.AbsPidl);
         return nullptr;

@@ -309,6 +309,36 @@ TEST_F(FolderTreeTest, InsertedItemsCarryBothIconsOrTheirFallback)
     RemoveTree(base);
 }
 
+// A folder named outside the code page on a volume without short names has
+// no path the control could hand out: it is shown by its name, as a leaf,
+// its path is empty text, and its expansion lists nothing (an empty path
+// must never list the current drive's root).
+TEST_F(FolderTreeTest, AFolderWithNoPathIsALeafThatGivesEmptyText)
+{
+    std::string base = FreshFolder("ft_nopath");
+    const std::wstring name = L"\x041c\x0443\x0437\x044b\x043a\x0430"; // Музыка
+    std::wstring wideBase(base.begin(), base.end());
+    ASSERT_TRUE(CreateDirectoryW((wideBase + L"\\" + name).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((wideBase + L"\\" + name + L"\\inner").c_str(), nullptr));
+    HTREEITEM root = foldertree::FillFolderTree(tree, base.c_str(), -1, 0);
+    FolderItem copy{}; // no Path: as the listing leaves it
+    HTREEITEM item = foldertree::InsertFolderItem(tree, root, name, copy, wideBase + L"\\" + name + L"\\");
+    ASSERT_NE(item, nullptr);
+    WCHAR label[64] = {};
+    TVITEMW query{};
+    query.mask = TVIF_HANDLE | TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = label;
+    query.cchTextMax = 64;
+    ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMW, 0, LPARAM(&query)));
+    EXPECT_EQ(std::wstring(label), name);
+    EXPECT_EQ(Info(tree, item).children, 0) << "no button: it cannot be opened";
+    EXPECT_EQ(foldertree::ItemPath(tree, item), "");
+    foldertree::ExpandFolderItem(tree, item, const_cast<FolderItem *>(Info(tree, item).record));
+    EXPECT_TRUE(Children(tree, item).empty());
+    RemoveTree(base);
+}
+
 TEST(DisplayNameChain, NamesEveryLevelFromTheDesktopDown)
 {
     std::string base = FreshFolder("ft_chain");

@@ -205,6 +205,36 @@ inline std::vector<std::string> DesktopFolderNames()
     return names;
 }
 
+// Names of what the recycle bin holds, as the shell shows them.
+inline std::vector<std::wstring> RecycleBinNames()
+{
+    std::vector<std::wstring> names;
+    LPITEMIDLIST bin = nullptr;
+    IShellFolder *desktop = nullptr, *folder = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &bin)) || FAILED(SHGetDesktopFolder(&desktop)))
+        return names;
+    if (SUCCEEDED(desktop->BindToObject(bin, nullptr, IID_IShellFolder, reinterpret_cast<void **>(&folder)))) {
+        IEnumIDList *items = nullptr;
+        if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &items) ==
+            S_OK) {
+            LPITEMIDLIST item = nullptr;
+            while (items->Next(1, &item, nullptr) == S_OK) {
+                STRRET name{};
+                WCHAR text[MAX_PATH] = {};
+                if (SUCCEEDED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &name)))
+                    StrRetToBufW(&name, item, text, MAX_PATH);
+                names.push_back(text);
+                CoTaskMemFree(item);
+            }
+            items->Release();
+        }
+        folder->Release();
+    }
+    desktop->Release();
+    CoTaskMemFree(bin);
+    return names;
+}
+
 // COM for the whole program, as the hosting application provides it.
 class ComEnvironment : public ::testing::Environment {
 public:

@@ -133,42 +133,11 @@ TEST(SendPrivateMsg, DeliversTheTextToAnotherProcess)
     DestroyWindow(receiver);
 }
 
-// Names of what the recycle bin holds.
-std::vector<std::string> RecycleBinNames()
-{
-    std::vector<std::string> names;
-    LPITEMIDLIST bin = nullptr;
-    IShellFolder *desktop = nullptr, *folder = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &bin)) || FAILED(SHGetDesktopFolder(&desktop)))
-        return names;
-    if (SUCCEEDED(desktop->BindToObject(bin, nullptr, IID_IShellFolder, reinterpret_cast<void **>(&folder)))) {
-        IEnumIDList *items = nullptr;
-        if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &items) ==
-            S_OK) {
-            LPITEMIDLIST item = nullptr;
-            while (items->Next(1, &item, nullptr) == S_OK) {
-                STRRET name{};
-                char text[MAX_PATH] = {};
-                if (SUCCEEDED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &name)) && name.uType == STRRET_WSTR) {
-                    WideCharToMultiByte(CP_ACP, 0, name.pOleStr, -1, text, MAX_PATH, nullptr, nullptr);
-                    CoTaskMemFree(name.pOleStr);
-                }
-                names.push_back(text);
-                CoTaskMemFree(item);
-            }
-            items->Release();
-        }
-        folder->Release();
-    }
-    desktop->Release();
-    CoTaskMemFree(bin);
-    return names;
-}
-
 bool InRecycleBin(const std::string &name)
 {
-    std::vector<std::string> names = RecycleBinNames();
-    return std::find(names.begin(), names.end(), name) != names.end();
+    std::vector<std::wstring> names = RecycleBinNames();
+    std::wstring wide(name.begin(), name.end()); // the test's names are ASCII
+    return std::find(names.begin(), names.end(), wide) != names.end();
 }
 
 TEST(MoveToTray, RecyclesEveryPathOfTheListInOneOperation)
@@ -178,13 +147,19 @@ TEST(MoveToTray, RecyclesEveryPathOfTheListInOneOperation)
     std::string file = "tray_file_" + stamp + ".txt", folder = "tray_folder_" + stamp;
     MakeFile(base + "\\" + file);
     MakeFolders(base, {folder + "\\inside"});
-    std::string list = base + "\\" + file + '\0' + base + "\\" + folder + '\0' + '\0';
+    std::string other = "tray_other_" + stamp;
+    MakeFolders(base, {other});
+    // A folder's path as the tree gives it, with its trailing backslash.
+    std::string list = base + "\\" + file + '\0' + base + "\\" + folder + '\0' + base + "\\" + other + "\\" +
+                       '\0' + '\0';
 
     EXPECT_EQ(Bff_MoveToTray(list.c_str()), 0);
     EXPECT_FALSE(Exists(base + "\\" + file));
     EXPECT_FALSE(Exists(base + "\\" + folder));
+    EXPECT_FALSE(Exists(base + "\\" + other)) << "a trailing backslash, and nothing was recycled";
     EXPECT_TRUE(InRecycleBin(file)) << "recycled, so it can be restored";
     EXPECT_TRUE(InRecycleBin(folder));
+    EXPECT_TRUE(InRecycleBin(other));
     RemoveTree(base);
 }
 
