@@ -45,6 +45,16 @@ TEST(FolderPaths, ListingOrderIgnoresCaseAndPutsANameBeforeItsLongerNames)
     std::sort(paths.begin(), paths.end(), FolderPathLess);
     std::vector<std::string> expected{"C:\\A\\", "C:\\a\\", "C:\\ab\\", "C:\\b\\", "C:\\B2\\", "C:\\Z\\", "C:\\_\\"};
     EXPECT_EQ(paths, expected);
+
+    // Wide names (as the tree lists them) take the order their paths had,
+    // and the names outside ASCII follow by code value.
+    std::vector<std::u16string> names{u"b", u"\u041c\u0443\u0437", u"_", u"B2", u"a", u"A", u"\u00e9t\u00e9", u"ab", u"Z"};
+    std::sort(names.begin(), names.end(),
+              [](const std::u16string &a, const std::u16string &b) { return FolderNameLess<char16_t>(a, b); });
+    std::vector<std::u16string> wanted{u"A", u"a", u"ab", u"b", u"B2", u"Z", u"_", u"\u00e9t\u00e9", u"\u041c\u0443\u0437"};
+    EXPECT_TRUE(names == wanted);
+    EXPECT_TRUE(IsListedFolderName<char16_t>(u"\uff0e\uff0e")) << "fullwidth dots are no dot-folder";
+    EXPECT_FALSE(IsListedFolderName<char16_t>(u".."));
 }
 
 TEST(MessageText, ReadsAtMost260BytesUpToTheFirstZero)
