@@ -19,25 +19,47 @@ static_assert(std::string_view(HELPVIEW_CLASS) == ViewerClassName);
 
 namespace {
 
+// Set while a navigation runs. NavigateTo lets the skin library handle the
+// messages waiting (THEVENT), the pending-navigation message among them: a
+// navigation started from in there would nest inside the running one, and
+// under a stream of commands the nesting would have no end (each level
+// holding its frame and its 50 ms wait) until the stack ran out.
+bool Navigating = false;
+
+void PostPendingNavigate()
+{
+    PostMessageA(MainWindow, WM_PENDINGNAVIGATE, 0, 0);
+}
+
 LRESULT OnPendingNavigate()
 {
+    if (Navigating)
+        return 0; // the running navigation posts it again when it ends
+    Navigating = true;
     SetCaptionBuffer(PendingUrl.c_str());
     PendingUrl.clear();
     NavigateTo(CaptionBuffer);
+    Navigating = false;
+    // A command that came while it ran: the latest address is shown next.
+    if (!PendingUrl.empty())
+        PostPendingNavigate();
     return 0;
 }
 
 // Navigation happens later, from the posted message: the sender is not held
 // while the control loads, and the control is not driven from inside a call
-// another process is waiting on.
+// another process is waiting on. One message is waiting at most: a command
+// that comes before it is handled replaces the address it will show.
 LRESULT OnCopyData(WPARAM wParam, const COPYDATASTRUCT *data)
 {
     if (!data)
         return 1;
     CopyDataCommand command = DecodeCopyData(wParam, data->dwData, data->cbData, data->lpData);
     if (command.code == COPYDATA_NAVIGATE && !command.text.empty()) {
+        bool waiting = !PendingUrl.empty();
         PendingUrl = command.text;
-        PostMessageA(MainWindow, WM_PENDINGNAVIGATE, 0, 0);
+        if (!waiting)
+            PostPendingNavigate();
     } else if (command.code == COPYDATA_CLOSE) {
         PostMessageA(MainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
