@@ -215,6 +215,24 @@ struct AudioLink {
     HMODULE module = nullptr;
 };
 
+// The rendering engine at full speed, serving addresses from a folder and
+// writing what it plays to a file, while this lives.
+struct EngineSettings {
+    EngineSettings(const std::string &servedFolder, const std::string &output)
+    {
+        SetEnvironmentVariableA("TARN_ENGINE_RENDER", "fast");
+        SetEnvironmentVariableA("TARN_ENGINE_URL_FOLDER", servedFolder.c_str());
+        SetEnvironmentVariableA("TARN_ENGINE_OUTPUT", output.c_str());
+    }
+    ~EngineSettings()
+    {
+        for (const char *name : {"TARN_ENGINE_RENDER", "TARN_ENGINE_URL_FOLDER", "TARN_ENGINE_OUTPUT"})
+            SetEnvironmentVariableA(name, nullptr);
+    }
+    EngineSettings(const EngineSettings &) = delete;
+    EngineSettings &operator=(const EngineSettings &) = delete;
+};
+
 // Pieces of every kind opened, played with the effects switched on and off
 // and changed while they play, and closed, through one loading of the bridge
 // and the rendering engine at full speed.
@@ -235,9 +253,7 @@ void PlayCycles(int cycles)
         write("noise.mp3", std::string(300, 'Z')), write("song.xm", "Extended Module: song\x1a"),
         write("talk.wma", std::string(64, '0')), "D:\\Track01.cda",
     };
-    SetEnvironmentVariableA("TARN_ENGINE_RENDER", "fast");
-    SetEnvironmentVariableA("TARN_ENGINE_URL_FOLDER", served.c_str());
-    SetEnvironmentVariableA("TARN_ENGINE_OUTPUT", (scratch + "\\out.wav").c_str());
+    EngineSettings settings(served, scratch + "\\out.wav");
     {
         altest::EffectsDialog dialog;
         AudioLink link(BuildFolder() + "\\engine");
@@ -275,8 +291,6 @@ void PlayCycles(int cycles)
             return true;
         });
     }
-    for (const char *name : {"TARN_ENGINE_RENDER", "TARN_ENGINE_URL_FOLDER", "TARN_ENGINE_OUTPUT"})
-        SetEnvironmentVariableA(name, nullptr);
     tempfolder::RemoveTree(scratch);
 }
 
@@ -390,15 +404,6 @@ void ViewerUnderCommands(int perSender)
 
 // ---- A long saved stream -----------------------------------------------------
 
-bool IsClosedByOthers(const std::string &path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
-}
-
 ULONGLONG FileSize(const std::string &path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -429,9 +434,7 @@ void SavedStream(size_t megabytes)
     }
     wholefile::WriteWholeFile(served + "\\long.wav", source);
     std::string copy = saved + "\\long.wav";
-    SetEnvironmentVariableA("TARN_ENGINE_RENDER", "fast");
-    SetEnvironmentVariableA("TARN_ENGINE_URL_FOLDER", served.c_str());
-    SetEnvironmentVariableA("TARN_ENGINE_OUTPUT", (scratch + "\\out.wav").c_str());
+    EngineSettings settings(served, scratch + "\\out.wav");
     {
         altest::EffectsDialog dialog;
         AudioLink link(BuildFolder() + "\\engine");
@@ -465,7 +468,7 @@ void SavedStream(size_t megabytes)
                 if (++updates % 50 == 0) {
                     ULONGLONG now = FileSize(path);
                     progress(now);
-                    complete = now == size && IsClosedByOthers(path);
+                    complete = now == size && wholefile::IsClosedByOthers(path);
                 }
             }
             return played;
@@ -511,8 +514,6 @@ void SavedStream(size_t megabytes)
         written.shrink_to_fit();
         tally.Print();
     }
-    for (const char *name : {"TARN_ENGINE_RENDER", "TARN_ENGINE_URL_FOLDER", "TARN_ENGINE_OUTPUT"})
-        SetEnvironmentVariableA(name, nullptr);
     tempfolder::RemoveTree(scratch);
 }
 

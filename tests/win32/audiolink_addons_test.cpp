@@ -175,37 +175,8 @@ TEST_F(PluginSearch, FoldersTooLongToSearchAreSkipped)
     EXPECT_EQ(Sorted(SplitList(Find(root))), Sorted({root + "\\short.svp", fits + "\\long.svp"}));
 }
 
-// The file a path names, however it is written: volume and file index.
-std::string FileIdentity(HANDLE file)
-{
-    BY_HANDLE_FILE_INFORMATION information{};
-    std::string identity;
-    if (file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &information))
-        identity = std::to_string(information.dwVolumeSerialNumber) + ":" +
-                   std::to_string(information.nFileIndexHigh) + ":" + std::to_string(information.nFileIndexLow);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return identity;
-}
-
-std::string IdentityOf(const std::string &path)
-{
-    return FileIdentity(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
-std::string IdentityOf(const std::wstring &path)
-{
-    return FileIdentity(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
-std::wstring Wide(const std::string &ansi)
-{
-    std::wstring wide(ansi.size(), L'\0');
-    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), &wide[0], int(wide.size()))));
-    return wide;
-}
+using wholefile::IdentityOf;
+using wholefile::Wide;
 
 // Names in scripts the code page does not hold, one that best-fit mapping
 // turns into another folder's ("Keep＼Inner" into "Keep\Inner"), and plug-in

@@ -22,6 +22,7 @@
 
 namespace {
 
+using wholefile::IsClosedByOthers;
 using wholefile::ReadWholeFile;
 using wholefile::WriteWholeFile;
 
@@ -61,16 +62,6 @@ std::string StreamBytes(size_t size, unsigned seed)
         bytes[at] = char(value >> 24);
     }
     return bytes;
-}
-
-// No one else has the file open: it can be opened with no sharing.
-bool IsClosedByOthers(const std::string &path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
 }
 
 // Whether a file of more than limit bytes can be written here.

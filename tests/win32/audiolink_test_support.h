@@ -200,15 +200,6 @@ private:
 using wholefile::ReadWholeFile;
 using wholefile::WriteWholeFile;
 
-// True when nobody else holds the file open: an exclusive open succeeds.
-inline bool IsClosedByOthers(const std::string &path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
-}
+using wholefile::IsClosedByOthers;
 
 } // namespace altest

@@ -25,65 +25,13 @@ const std::wstring kFullwidthSolidus = L"Keep\xff3cInner";                    //
 const std::wstring kFullwidthDots = L"\xff0e\xff0e";                          // best-fits to ..
 const std::wstring kAlbum = L"\x0410\x043b\x044c\x0431\x043e\x043c";          // Альбом
 
-std::wstring Wide(const std::string &ansi)
-{
-    std::wstring wide(ansi.size(), L'\0');
-    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), &wide[0], int(wide.size()))));
-    return wide;
-}
-
-std::string Ansi(const std::wstring &wide)
-{
-    std::string ansi(wide.size() * 2, '\0');
-    ansi.resize(size_t(
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), &ansi[0], int(ansi.size()), nullptr, nullptr)));
-    return ansi;
-}
-
-std::string FileIdentity(HANDLE file)
-{
-    BY_HANDLE_FILE_INFORMATION information{};
-    std::string identity;
-    if (file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &information))
-        identity = std::to_string(information.dwVolumeSerialNumber) + ":" +
-                   std::to_string(information.nFileIndexHigh) + ":" + std::to_string(information.nFileIndexLow);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return identity;
-}
-
-constexpr DWORD kAnyShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// The folder a path names ("" for none).
-std::string IdentityOf(const std::string &path)
-{
-    if (path.empty())
-        return "";
-    return FileIdentity(CreateFileA(path.c_str(), 0, kAnyShare, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                    nullptr));
-}
-
-std::string IdentityOf(const std::wstring &path)
-{
-    return FileIdentity(CreateFileW(path.c_str(), 0, kAnyShare, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                    nullptr));
-}
+using wholefile::Ansi;
+using wholefile::IdentityOf;
+using wholefile::Wide;
 
 bool WideExists(const std::wstring &path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring WideLabel(HWND tree, HTREEITEM item)
-{
-    WCHAR text[260] = {};
-    TVITEMW query{};
-    query.mask = TVIF_HANDLE | TVIF_TEXT;
-    query.hItem = item;
-    query.pszText = text;
-    query.cchTextMax = 260;
-    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
-    return text;
 }
 
 // What the host gets for the item once it is selected.

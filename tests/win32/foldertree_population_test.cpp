@@ -324,14 +324,7 @@ TEST_F(FolderTreeTest, AFolderWithNoPathIsALeafThatGivesEmptyText)
     FolderItem copy{}; // no Path: as the listing leaves it
     HTREEITEM item = foldertree::InsertFolderItem(tree, root, name, copy, wideBase + L"\\" + name + L"\\");
     ASSERT_NE(item, nullptr);
-    WCHAR label[64] = {};
-    TVITEMW query{};
-    query.mask = TVIF_HANDLE | TVIF_TEXT;
-    query.hItem = item;
-    query.pszText = label;
-    query.cchTextMax = 64;
-    ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMW, 0, LPARAM(&query)));
-    EXPECT_EQ(std::wstring(label), name);
+    EXPECT_EQ(WideLabel(tree, item), name);
     EXPECT_EQ(Info(tree, item).children, 0) << "no button: it cannot be opened";
     EXPECT_EQ(foldertree::ItemPath(tree, item), "");
     foldertree::ExpandFolderItem(tree, item, const_cast<FolderItem *>(Info(tree, item).record));

@@ -124,6 +124,19 @@ inline ItemInfo Info(HWND tree, HTREEITEM item)
     return info;
 }
 
+// An item's label as the tree keeps it, wide.
+inline std::wstring WideLabel(HWND tree, HTREEITEM item)
+{
+    WCHAR text[260] = {};
+    TVITEMW query{};
+    query.mask = TVIF_HANDLE | TVIF_TEXT;
+    query.hItem = item;
+    query.pszText = text;
+    query.cchTextMax = 260;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return text;
+}
+
 inline std::vector<std::string> Labels(HWND tree, HTREEITEM parent)
 {
     std::vector<std::string> labels;
