@@ -24,6 +24,7 @@ tools:
 # half-made tree. Its output is kept in <build tree>.configure.log.
 define configure
 	@mkdir -p $(dir $(1))
+	@echo "-- configuring $(1), once (a few seconds; log: $(1).configure.log)"
 	@cmake -S . -B $(1) $(2) >$(1).configure.log 2>&1 || { \
 	    rm -f $(1)/CMakeCache.txt; cat $(1).configure.log >&2; \
 	    echo "make: configuring $(1) failed (log: $(1).configure.log)" >&2; exit 1; }
@@ -97,11 +98,17 @@ test: tools test-native test-tsan test-fuzz test-dist test-wine
 # (32-bit) where this machine can run it, else the 64-bit build.
 RUN_ARCH = $(shell tools/probe-32bit >/dev/null 2>&1 && echo win32 || echo win64)
 
+# The demo builds only what its tour needs, for the one architecture it runs
+# on: the modules, the stand-ins, the example host and its samples.
+DEMO_TARGETS = host_bundle host_samples
 demo: tools
 	@arch=$(RUN_ARCH); build=$$( [ $$arch = win32 ] && echo $(WIN32_BUILD) || echo $(WIN64_BUILD) ); \
 	if [ $$arch = win32 ]; then echo "-- the demo runs on the 32-bit build (win32), the product the host applications load"; \
 	else echo "-- the demo runs on the 64-bit build (win64): this machine cannot run 32-bit code"; fi; \
-	$(MAKE) build-$$arch && TARN_WIN_BUILD=$(abspath .)/$$build bash tools/demo.sh
+	$(MAKE) $$build/CMakeCache.txt || exit 1; \
+	echo "-- building $$arch for the demo: $(DEMO_TARGETS) (the modules, the stand-ins, the example host and its samples; no tests; about 2 minutes the first time)"; \
+	tools/long-step "building $$arch" $$build.demo-build.log cmake --build $$build -j $(JOBS) --target $(DEMO_TARGETS) || exit 1; \
+	TARN_WIN_BUILD=$(abspath .)/$$build bash tools/demo.sh || { echo "demo: the tour failed (its log: build/demo/tour-log.txt)" >&2; exit 1; }
 
 clean:
 	rm -rf build

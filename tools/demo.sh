@@ -26,14 +26,20 @@ if [ -n "${DISPLAY:-}" ]; then
     session+=(TARN_KEEP_DISPLAY=1)
     echo "(in real windows on $DISPLAY)"
 fi
-status=0
+# Each step of the tour is shown as it starts; the whole output is kept.
+set +e
 "${session[@]}" TARN_ENGINE_OUTPUT="$(winpath "$out/tour-output.wav")" \
-    "$here/tools/run-wine" "$build/host/host.exe" /tour /out "$(winpath "$out")" >"$out/tour-log.txt" 2>&1 || status=$?
+    "$here/tools/run-wine" "$build/host/host.exe" /tour /out "$(winpath "$out")" 2>&1 |
+    tee "$out/tour-log.txt" | sed -u -n -e 's/^tour: /  - /p' -e '/^-- /p' -e '/^wine-session: /p'
+status=${PIPESTATUS[0]}
+set -e
 if [ ! -s "$out/tour-summary.txt" ]; then
-    cat "$out/tour-log.txt" >&2
-    echo "demo: the tour wrote no summary (exit code $status)" >&2
+    tail -n 20 "$out/tour-log.txt" | sed 's/^/  | /' >&2
+    echo "demo: the tour wrote no summary (exit code $status; whole log: $(rel "$out/tour-log.txt"))" >&2
     exit 1
 fi
+echo
+echo "-- the tour's summary:"
 tr -d '\r' <"$out/tour-summary.txt" | sed 's/^/  /'
 [ "$status" = 0 ] || { echo "demo: the tour did not go as planned (exit code $status)" >&2; exit 1; }
 
@@ -54,9 +60,14 @@ fi
 
 echo
 echo "== The skin library's window, 3D button and message box (stand-in) =="
-(cd "$out" && TARN_WIN_BUILD=$build TARN_SCREENSHOT_DIR="$(winpath "$out")" \
-    "$here/tools/run-wine" "$build/tests/themekit_skin_test.exe" --gtest_filter='*Screenshot*' >/dev/null)
-for png in "$out"/themekit*.png; do [ -f "$png" ] && echo "  picture: $(rel "$png")"; done
+# Its pictures come from a test program, which the demo does not build.
+if [ -x "$build/tests/themekit_skin_test.exe" ]; then
+    (cd "$out" && TARN_WIN_BUILD=$build TARN_SCREENSHOT_DIR="$(winpath "$out")" \
+        "$here/tools/run-wine" "$build/tests/themekit_skin_test.exe" --gtest_filter='*Screenshot*' >/dev/null)
+    for png in "$out"/themekit*.png; do [ -f "$png" ] && echo "  picture: $(rel "$png")"; done
+else
+    echo "  (its pictures come with the tests: after make build, make demo shows them too)"
+fi
 
 echo
 echo "== Where to look =="

@@ -32,23 +32,33 @@ for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
+# apt's own output goes to this log; a failure shows its end.
+log=$here/build/setup.log
+installed=0
 if [ "$need_i386" = 1 ] || [ ${#missing[@]} -gt 0 ]; then
-    [ "$quiet" = 1 ] && echo "setup: tools are missing (${missing[*]:-i386 packages}); installing them first"
+    echo "setup: installing ${#missing[@]} packages with apt-get, once (about 1 to 3 minutes; log: ${log#$here/}):"
+    echo "       ${missing[*]:-(the i386 architecture)}"
     sudo=""
     [ "$(id -u)" = 0 ] || sudo=sudo
     [ "$need_i386" = 1 ] && $sudo dpkg --add-architecture i386
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    "$here/tools/long-step" "reading the package lists" "$log.update" $sudo apt-get update -q || exit 1
+    "$here/tools/long-step" "installing the packages" "$log" \
+        env DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" ||
+        exit 1
+    installed=1
     # The assembler may have just arrived: ask the probe again.
     if [ "$can32" = 0 ] && "$here/tools/probe-32bit" >/dev/null; then
         exec "$0" "$@"
     fi
 fi
-if [ "$quiet" = 0 ]; then
+if [ "$installed" = 1 ]; then
+    echo "setup: done"
+fi
+if [ "$quiet" = 0 ] || [ "$installed" = 1 ]; then
     if [ "$can32" = 1 ]; then
-        echo "setup: all tools present (this machine runs 32-bit code: both Wine suites can run)"
+        echo "setup: every tool is there (this machine runs 32-bit code: both Wine suites can run)"
     else
-        echo "setup: all tools present (this machine cannot run 32-bit code: $("$here/tools/probe-32bit"))"
+        echo "setup: every tool is there (this machine cannot run 32-bit code: $("$here/tools/probe-32bit"))"
         echo "setup: the 64-bit Wine suite runs; the 32-bit build is made and checked without Wine"
     fi
 fi

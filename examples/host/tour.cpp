@@ -44,6 +44,26 @@ enum class Step {
     Done,
 };
 
+// What the tour says as it starts a step (none for the waits that follow
+// one), on its standard output, a line at a time.
+const char *Saying(Step step)
+{
+    switch (step) {
+    case Step::WaitForTree: return "waiting for the folder tree to show the samples";
+    case Step::SwitchEffectsOn: return "switching the equalizer and rotate on";
+    case Step::SelectTone: return "selecting the tone in the folder tree, which plays it";
+    case Step::ChangeBandWhilePlaying: return "raising the 1 kHz band while it plays";
+    case Step::TakePictures: return "saving pictures of the host and its effects dialog";
+    case Step::StartViewer: return "starting the help viewer";
+    case Step::NavigateViewer: return "sending the viewer to another page, then closing it";
+    case Step::WaitForToneEnd: return "waiting for the tone to end";
+    case Step::SelectModule: return "selecting the module sample, which plays it";
+    case Step::DragSample: return "dragging a sample onto a folder";
+    case Step::Finish: return "writing the summary";
+    default: return nullptr;
+    }
+}
+
 // What the bridge makes of a track position: whole decibels, -15 to +15.
 std::string GainOf(int position)
 {
@@ -88,6 +108,8 @@ public:
         char output[MAX_PATH] = {};
         if (GetEnvironmentVariableA(kEngineOutputVariable, output, sizeof output) < sizeof output)
             output_ = output;
+        std::printf("tour: %s\n", Saying(step_));
+        std::fflush(stdout);
     }
 
     void Tick();
@@ -103,6 +125,10 @@ private:
         // After a failure the tour only finishes.
         step_ = failure_.empty() ? step : Step::Finish;
         stepStarted_ = GetTickCount();
+        if (const char *saying = Saying(step_)) {
+            std::printf("tour: %s\n", saying);
+            std::fflush(stdout);
+        }
     }
     // A step that waited too long ends the tour.
     bool Late(DWORD milliseconds, const char *what)
