@@ -51,7 +51,7 @@
 #define MEDIAKIND_MUSIC 1        /* a music module (.mod, .xm, .it, ...) */
 #define MEDIAKIND_STREAM 3       /* a file or network stream (.mp3, .ogg, .wav, ...) */
 #define MEDIAKIND_CDTRACK 4      /* a CD audio track (.cda) */
-#define MEDIAKIND_WINDOWSMEDIA 5 /* a Windows Media file or address (.wma, .asf) */
+#define MEDIAKIND_WINDOWSMEDIA 5 /* a Windows Media file or address (.wma) */
 
 /* BASSOPEN's answer for a name without a dot or longer than 259 characters. */
 #define AUDIOLINK_OPEN_BADNAME 2
@@ -254,8 +254,8 @@ BSTR __stdcall BASSERRORDESCRIPTION(DWORD code);
 
 /* ---- Network streams and saving ---------------------------------------- */
 
-/* Non-zero: the next network stream played is saved in the download
-   folder. */
+/* Non-zero: network streams played from the next BASSPLAY on are saved in
+   the download folder, until saving is switched off again. */
 void __stdcall BASSSTREAMSAVE(DWORD save);
 /* Takes over folder. */
 void __stdcall BASSSETDOWNLOADPATH(BSTR folder);

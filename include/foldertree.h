@@ -50,9 +50,10 @@
 
 /* Every message from BFFM_CLEAR (2024) to WM_USER + 2000 is the control's
    own: unknown ones answer 0. A text message takes the byte count in
-   wParam (at most 260 bytes are read; trailing zeros and blanks are
-   dropped) and the address of the 8-bit text in lParam; a negative count
-   or a null address answers 0 without reading anything. */
+   wParam (at most 260 bytes are read; the text ends at its first zero byte
+   and loses the spaces around it) and the address of the 8-bit text in
+   lParam; a negative count or a null address answers 0 without reading
+   anything. */
 #define BFFM_CLEAR (WM_USER + 1000)         /* 2024: empties the tree; 1 */
 #define BFFM_REFRESH (WM_USER + 1001)       /* 2025: repaints the control; 1 */
 #define BFFM_SETROOTPATH (WM_USER + 1002)   /* 2026: text; fills from that folder, or the drives for ""; the root item, or 0 */
