@@ -94,7 +94,9 @@ LRESULT HandlePrivateMessage(HWND control, HWND tree, UINT message, WPARAM wPara
             ClearFolderTree(tree);
         return 1;
     case BFFM_REFRESH:
-        InvalidateRect(control, nullptr, TRUE);
+        // The outer window clips its children, and its tree covers it: the
+        // tree is invalidated with it, or new colours would not show.
+        RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return 1;
     case BFFM_SETROOTPATH:
         return SetRootPath(tree, wParam, lParam);

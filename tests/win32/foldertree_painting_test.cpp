@@ -294,6 +294,22 @@ TEST_F(PaintingTest, PaintsAndControlsLeaveNoGdiObjectBehind)
     DeleteDC(canvas);
 }
 
+// A host changes the colours, then asks for a refresh: the tree, which
+// covers the whole control, must be painted again, not just the outer
+// window beneath it.
+TEST_F(PaintingTest, RefreshRepaintsTheTreeToo)
+{
+    UpdateWindow(control_);
+    UpdateWindow(tree_);
+    PumpMessages();
+    ValidateRect(tree_, nullptr);
+    RECT pending{};
+    ASSERT_FALSE(GetUpdateRect(tree_, &pending, FALSE));
+    EXPECT_EQ(SendMessageA(control_, BFFM_REFRESH, 0, 0), 1);
+    EXPECT_TRUE(GetUpdateRect(tree_, &pending, FALSE)) << "the tree is left as it was painted";
+    UpdateWindow(tree_);
+}
+
 TEST_F(PaintingTest, PartialInvalidationRepaintsTheWholeTree)
 {
     Capture(tree_);
