@@ -148,7 +148,7 @@ void VersionResources()
     GetModuleFileNameA(GetModuleHandleA("audiolink.dll"), path, MAX_PATH);
     std::string folder(path);
     folder.resize(folder.find_last_of("\\/") + 1);
-    for (const char *module : {"audiolink.dll", "foldertree.dll", "helpview.exe"}) {
+    for (const char *module : {"audiolink.dll", "foldertree.dll", "helpview.exe", "helpview-send.exe"}) {
         std::string file = folder + module;
         CHECK(VersionText(file, "OriginalFilename") == module);
         CHECK(VersionText(file, "FileVersion") == VersionText(file, "ProductVersion"));
