@@ -43,6 +43,13 @@ template <typename Entry> Entry EntryOf(HMODULE module, const char *name)
     return reinterpret_cast<Entry>(reinterpret_cast<void *>(GetProcAddress(module, name)));
 }
 
+bool SameCounts(const Counts &before, const Counts &after)
+{
+    return after.freeSlots == before.freeSlots && after.handles == before.handles &&
+           after.gdiObjects == before.gdiObjects && after.windows == before.windows &&
+           after.heapBytes < before.heapBytes + kHeapSlack;
+}
+
 void ExpectSameCounts(const Counts &before, const Counts &after, const char *what)
 {
     EXPECT_EQ(after.freeSlots, before.freeSlots) << what << ": thread-local slots";
@@ -51,6 +58,22 @@ void ExpectSameCounts(const Counts &before, const Counts &after, const char *wha
     EXPECT_EQ(after.windows, before.windows) << what << ": windows";
     EXPECT_LT(after.heapBytes, before.heapBytes + kHeapSlack)
         << what << ": heap bytes in use grew from " << before.heapBytes << " to " << after.heapBytes;
+}
+
+// Runs round and expects the process to hold what it held before. The
+// system may start a service of its own late and keep its thread's handle
+// or slot for good (seen on a loaded machine); that happens once, while a
+// leak happens in every round: when the counts moved, a second round must
+// leave them where the first did.
+template <typename Round> void ExpectFlat(const char *what, Round round)
+{
+    Counts before = processcounts::Now();
+    round();
+    Counts after = processcounts::Now();
+    if (SameCounts(before, after))
+        return;
+    round();
+    ExpectSameCounts(after, processcounts::Now(), what);
 }
 
 // Loads the module cycles times, runs use on each load and frees it. A few
@@ -76,9 +99,7 @@ template <typename Use> bool Cycle(const std::string &path, int cycles, Use use)
 template <typename Use> void ExpectNothingKept(const std::string &path, Use use)
 {
     ASSERT_TRUE(Cycle(path, 20, use));
-    Counts before = processcounts::Now();
-    ASSERT_TRUE(Cycle(path, kCycles, use));
-    ExpectSameCounts(before, processcounts::Now(), path.c_str());
+    ExpectFlat(path.c_str(), [&] { EXPECT_TRUE(Cycle(path, kCycles, use)); });
     EXPECT_EQ(GetModuleHandleA(path.c_str()), nullptr) << path << " is still loaded";
 }
 
@@ -131,14 +152,14 @@ TEST(RuntimeRelease, AThreadsValuesEndWithTheThread)
     Probe probe(module);
     // One thread first: what the runtime makes once for all threads is made.
     std::thread([&] { probe.threadLocal(); }).join();
-    Counts before = processcounts::Now();
-    for (int i = 0; i < 200; ++i) {
-        std::thread([&] {
-            EXPECT_EQ(probe.threadLocal(), 512);
-            EXPECT_EQ(probe.raise(), 1);
-        }).join();
-    }
-    ExpectSameCounts(before, processcounts::Now(), "threads that end while the module stays");
+    ExpectFlat("threads that end while the module stays", [&] {
+        for (int i = 0; i < 200; ++i) {
+            std::thread([&] {
+                EXPECT_EQ(probe.threadLocal(), 512);
+                EXPECT_EQ(probe.raise(), 1);
+            }).join();
+        }
+    });
     FreeLibrary(module);
 }
 
@@ -172,9 +193,7 @@ TEST(RuntimeRelease, TheValuesOfRunningThreadsAreFreedWithTheModule)
         CloseHandle(leave);
     };
     rounds(2);
-    Counts before = processcounts::Now();
-    rounds(20);
-    ExpectSameCounts(before, processcounts::Now(), "threads running across the unload");
+    ExpectFlat("threads running across the unload", [&] { rounds(20); });
 }
 
 TEST(RuntimeRelease, TheLockKeepsThreadsApart)
