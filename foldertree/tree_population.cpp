@@ -142,10 +142,10 @@ bool ClosedIconAndName(const FolderItem &item, const std::wstring &widePath, int
 // neither is shown with an empty Path, as a virtual folder is.
 void ExpandDirectory(HWND tree, HTREEITEM item, const FolderItem &record)
 {
-    std::string folder = WithOneTrailingBackslash(
-        std::string_view(record.Path, strnlen(record.Path, sizeof record.Path)));
     if (!record.Path[0])
         return; // no path to list: a folder outside the code page without a short name
+    std::string folder = WithOneTrailingBackslash(
+        std::string_view(record.Path, strnlen(record.Path, sizeof record.Path)));
     std::wstring wideFolder = WideFromAnsi(folder);
     WIN32_FIND_DATAW found{};
     HANDLE search = FindFirstFileW((wideFolder + L"*.*").c_str(), &found);

@@ -9,11 +9,7 @@
 #define AUDIOLINK_DECLARE_DOWNLOADPROC
 #include <audiolink.h>
 
-#include "bass_double.h"
-#include "temp_folder.h"
-#include "whole_file.h"
-
-#include <gtest/gtest.h>
+#include "audiolink_test_support.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,34 +18,10 @@
 
 namespace {
 
+using altest::ByteString;
+using altest::Take;
 using wholefile::IsClosedByOthers;
 using wholefile::ReadWholeFile;
-using wholefile::WriteWholeFile;
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    folder.resize(folder.find_last_of("\\/") + 1);
-    return folder;
-}
-
-BSTR ByteString(const std::string &bytes)
-{
-    return SysAllocStringByteLen(bytes.data(), UINT(bytes.size()));
-}
-
-// The bytes of a byte string an export returned; frees it.
-std::string Take(BSTR text)
-{
-    std::string bytes;
-    if (text) {
-        bytes.assign(reinterpret_cast<const char *>(text), SysStringByteLen(text));
-        SysFreeString(text);
-    }
-    return bytes;
-}
 
 // Bytes that show where they came from: no two 4-byte windows of the first
 // megabytes are alike, so a block written twice or out of place is seen.
@@ -91,7 +63,7 @@ protected:
     {
         // audiolink.dll came with the program, before the doubles were on
         // the search path: the family is loaded again from them.
-        SetDllDirectoryA((ProgramFolder() + "..\\doubles\\full").c_str());
+        SetDllDirectoryA(altest::DoublesFolder("full").c_str());
         BASSUNLOAD();
         BASSLOAD();
     }
