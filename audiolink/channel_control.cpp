@@ -46,8 +46,9 @@ int CloseChannel(DWORD channel)
     // No further block of a network stream goes into its local copy.
     DisarmDownload();
 
-    // The kind last played decides how, whichever channel was given.
-    switch (CurrentMediaType) {
+    // The current channel's kind decides how, whichever channel was given:
+    // the kind last played, or the kind of a channel that never started.
+    switch (CurrentChannelKind) {
     case MusicModuleKind:
         Call<entry::BASS_MusicFree>(channel);
         break;

@@ -176,6 +176,8 @@ int StartChannel(const StartPlan &plan)
 {
     if (!CurrentChannel)
         return BASSERRORGETCODE();
+    // A channel that then fails to start is still this kind's to free.
+    CurrentChannelKind = plan.kind;
     if (plan.effects)
         ApplyEffects(CurrentChannel);
     int started = BASSSTART();
@@ -274,7 +276,7 @@ DWORD MediaLength()
     if (!ModuleTable.BassModule || !CurrentChannel)
         return 0;
     ULONGLONG length = BASS_FAILURE_VALUE;
-    switch (CurrentMediaType) {
+    switch (CurrentChannelKind) {
     case MusicModuleKind: {
         auto getLength = Find<entry::BASS_MusicGetLength>();
         if (!getLength)

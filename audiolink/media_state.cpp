@@ -17,6 +17,7 @@ int PendingKind = NoMedia;
 std::string PendingPath;
 DWORD CurrentChannel = 0;
 int CurrentMediaType = NoMedia;
+int CurrentChannelKind = NoMedia;
 std::string MusicName;
 std::string StreamName;
 bool EngineReady = false;

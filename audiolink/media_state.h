@@ -48,6 +48,10 @@ extern std::string PendingPath;
 extern DWORD CurrentChannel;
 // The kind BASSPLAY last started; never reset.
 extern int CurrentMediaType;
+// The kind CurrentChannel was made as, whether or not it started: closing
+// frees it and its length is read by this kind. Equal to CurrentMediaType
+// while the channel plays.
+extern int CurrentChannelKind;
 
 // The display names BASSOPEN found: a music module's title, a stream's tag
 // or a network name's base name.

@@ -11,6 +11,7 @@ namespace {
 
 using namespace altest;
 using audiolink::CurrentChannel;
+using audiolink::CurrentChannelKind;
 using audiolink::CurrentMediaType;
 using audiolink::PendingKind;
 using audiolink::PendingPath;
@@ -32,6 +33,7 @@ protected:
     {
         CurrentChannel = 0;
         CurrentMediaType = 0;
+        CurrentChannelKind = 0;
         PendingKind = 0;
         PendingPath.clear();
         BASSUNLOAD();
@@ -43,6 +45,7 @@ protected:
     {
         CurrentChannel = channel;
         CurrentMediaType = kind;
+        CurrentChannelKind = kind;
         PendingKind = kind;
         PendingPath = path;
     }

@@ -16,6 +16,7 @@ namespace {
 
 using namespace altest;
 using audiolink::CurrentChannel;
+using audiolink::CurrentChannelKind;
 using audiolink::CurrentMediaType;
 using audiolink::PendingKind;
 using audiolink::PendingPath;
@@ -72,6 +73,7 @@ protected:
     {
         BASSCLOSECHANNEL(0);
         CurrentMediaType = 0;
+        CurrentChannelKind = 0;
         PendingKind = 0;
         PendingPath.clear();
         BASSSTREAMSAVE(0);
@@ -450,6 +452,52 @@ TEST_F(Media, FailuresOfTheStartSequence)
     EXPECT_EQ(Open(path), 8);
     bassdouble::SetResult("BASS_Init", 1);
     EXPECT_EQ(Open(path), 0);
+}
+
+// A channel whose start failed is still the current one: closing it frees it
+// as what it was made, not as what played before it, and its length is read
+// the same way.
+TEST_F(Media, AChannelThatNeverStartedIsFreedAsWhatItIs)
+{
+    EXPECT_EQ(Open(Write("tune.xm", std::string(300, 'm'))), 0);
+    bassdouble::SetResult("BASS_MusicLoad", 0x300);
+    EXPECT_EQ(BASSPLAY(0, 0), 0);
+    ASSERT_EQ(BASSMEDIATYPE(), 1);
+
+    EXPECT_EQ(Open(Write("a.mp3", std::string(200, 'a'))), 0);
+    bassdouble::SetResult("BASS_StreamCreateFile", 0x110);
+    bassdouble::SetResult("BASS_Start", 0);
+    bassdouble::SetResult("BASS_ErrorGetCode", 9);
+    EXPECT_EQ(BASSPLAY(0, 0), 9);
+    EXPECT_EQ(BASSMEDIATYPE(), 1) << "the kind last played is still reported";
+
+    bassdouble::SetResult("BASS_StreamGetLength", 4321);
+    bassdouble::ClearCalls();
+    EXPECT_EQ(BASSMEDIAGETLENGTH(), 4321u);
+    EXPECT_EQ(bassdouble::CallsOf("BASS_MusicGetLength").size(), 0u);
+
+    EXPECT_EQ(BASSCLOSECHANNEL(0), 0);
+    EXPECT_EQ(bassdouble::CallsOf("BASS_MusicFree").size(), 0u);
+    std::vector<bassdouble::CallRecord> frees = bassdouble::CallsOf("BASS_StreamFree");
+    ASSERT_EQ(frees.size(), 1u);
+    EXPECT_EQ(frees[0].args, Args{0x110});
+}
+
+// The first channel of all never started: nothing played before it, and it
+// is freed all the same.
+TEST_F(Media, TheFirstChannelFreedThoughItNeverStarted)
+{
+    EXPECT_EQ(Open(Write("tune.it", std::string(300, 'm'))), 0);
+    bassdouble::SetResult("BASS_MusicLoad", 0x310);
+    bassdouble::SetResult("BASS_Start", 0);
+    bassdouble::SetResult("BASS_ErrorGetCode", 9);
+    EXPECT_EQ(BASSPLAY(0, 0), 9);
+    ASSERT_EQ(CurrentMediaType, 0);
+    bassdouble::ClearCalls();
+    EXPECT_EQ(BASSCLOSECHANNEL(0), 0);
+    std::vector<bassdouble::CallRecord> frees = bassdouble::CallsOf("BASS_MusicFree");
+    ASSERT_EQ(frees.size(), 1u);
+    EXPECT_EQ(frees[0].args, Args{0x310});
 }
 
 TEST_F(Media, NamesThatCannotBeOpened)
