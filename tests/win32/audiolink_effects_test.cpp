@@ -99,6 +99,23 @@ protected:
     DoublesOnSearchPath doubles_{"full"};
 };
 
+// A host's dialog without some of the controls: a missing track bar reads as
+// position 0, a missing check box as cleared.
+TEST_F(EffectsRack, MissingControlsReadAsTheLowestGainAndCleared)
+{
+    dialog_.Check(11, true);
+    dialog_.Check(13, true);
+    dialog_.Remove(3);
+    dialog_.Remove(13);
+    BuildRack(0);
+    bassdouble::SetResult("BASS_ChannelSetFX", 0x303);
+    BASSUPDATEEQ(0, 3);
+    EXPECT_EQ(LastSetRecord(), Record({F(310), F(18), F(-15)}));
+    bassdouble::ClearCalls();
+    BASSUPDATEREVERB(0);
+    EXPECT_EQ(bassdouble::CallsOf("BASS_ChannelSetFX").size(), 0u) << "no reverb without its box";
+}
+
 TEST_F(EffectsRack, NewBandsSitAtTheirCentresAndTakeTheTrackBarsGain)
 {
     dialog_.Check(11, true);

@@ -47,6 +47,8 @@ public:
             Check(id, on);
     }
     void Track(int band, int position) { SendDlgItemMessageA(window_, band, TBM_SETPOS, TRUE, position); }
+    // Takes a control out of the dialog, as a host's dialog that lacks it.
+    void Remove(int id) { DestroyWindow(GetDlgItem(window_, id)); }
     int TrackPosition(int band) const
     {
         return int(SendDlgItemMessageA(window_, band, TBM_GETPOS, 0, 0));
