@@ -17,7 +17,7 @@ setup:
 # Every command that needs a tool runs this first: it installs what is
 # missing (make setup) and is silent otherwise.
 tools:
-	@bash tools/setup.sh --if-missing
+	@bash tools/setup.sh --if-missing $(SETUP_FOR)
 
 # configure(<build tree>, <cmake arguments>): a configure that fails leaves
 # no cache behind, so the next run configures again instead of building a
@@ -101,11 +101,13 @@ RUN_ARCH = $(shell tools/probe-32bit >/dev/null 2>&1 && echo win32 || echo win64
 # The demo builds only what its tour needs, for the one architecture it runs
 # on: the modules, the stand-ins, the example host and its samples.
 DEMO_TARGETS = host_bundle host_samples
-demo: tools
+# Its set-up installs only what the demo needs (make test adds the rest).
+demo:
+	@$(MAKE) tools SETUP_FOR=--demo
 	@arch=$(RUN_ARCH); build=$$( [ $$arch = win32 ] && echo $(WIN32_BUILD) || echo $(WIN64_BUILD) ); \
 	if [ $$arch = win32 ]; then echo "-- the demo runs on the 32-bit build (win32), the product the host applications load"; \
 	else echo "-- the demo runs on the 64-bit build (win64): this machine cannot run 32-bit code"; fi; \
-	$(MAKE) $$build/CMakeCache.txt || exit 1; \
+	$(MAKE) $$build/CMakeCache.txt SETUP_FOR=--demo || exit 1; \
 	echo "-- building $$arch for the demo: $(DEMO_TARGETS) (the modules, the stand-ins, the example host and its samples; no tests; about 2 minutes the first time)"; \
 	tools/long-step "building $$arch" $$build.demo-build.log cmake --build $$build -j $(JOBS) --target $(DEMO_TARGETS) || exit 1; \
 	TARN_WIN_BUILD=$(abspath .)/$$build bash tools/demo.sh || { echo "demo: the tour failed (its log: build/demo/tour-log.txt)" >&2; exit 1; }
