@@ -41,6 +41,11 @@ function(pack build strip suffix)
         endif()
         file(COPY ${build}/lib/lib${library}.dll.a ${SOURCE}/${library}/${library}.def
              DESTINATION ${stage}/lib${suffix})
+        # At 32 bits, callers ask for Name@N: the .def file other toolchains
+        # make their import library from carries those decorations.
+        if(suffix STREQUAL "")
+            file(COPY ${build}/lib/${library}.stdcall.def DESTINATION ${stage}/lib)
+        endif()
     endforeach()
     configure_file(${SOURCE}/dist/stand-ins-README.txt ${stage}/stand-ins${suffix}/README.txt @ONLY NEWLINE_STYLE CRLF)
 endfunction()

@@ -3,7 +3,10 @@
 # whose compiler asks for Name@N, cannot link against it. After the module is
 # built, this rewrites its import library with dlltool: each plain name of the
 # .def file gets the decoration that the module's own symbol carries, and
-# imports by the plain name.
+# imports by the plain name. The decorated .def file is kept beside the
+# import library as <target>.stdcall.def: from it, another toolchain's
+# librarian makes an import library for 32-bit callers
+# (lib /def:audiolink.stdcall.def /machine:x86).
 #
 #   include(${CMAKE_SOURCE_DIR}/cmake/stdcall_import_library.cmake)
 #   add_stdcall_import_library(target def_file)
@@ -23,8 +26,8 @@ if(CMAKE_SCRIPT_MODE_FILE)
             string(APPEND decorated "    ${name}\n")
         endif()
     endforeach()
-    file(WRITE ${WORK}/${module_name}.stdcall.def "${decorated}")
-    execute_process(COMMAND ${DLLTOOL} --kill-at --def ${WORK}/${module_name}.stdcall.def
+    file(WRITE ${DECORATED_DEF} "${decorated}")
+    execute_process(COMMAND ${DLLTOOL} --kill-at --def ${DECORATED_DEF}
                             --dllname ${module_name} --output-lib ${IMPLIB}
                     RESULT_VARIABLE failed)
     if(failed)
@@ -37,7 +40,8 @@ function(add_stdcall_import_library target def_file)
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DDLLTOOL=${CMAKE_DLLTOOL}
                 -DMODULE=$<TARGET_FILE:${target}> -DDEF=${def_file}
-                -DIMPLIB=$<TARGET_LINKER_FILE:${target}> -DWORK=${CMAKE_CURRENT_BINARY_DIR}
+                -DIMPLIB=$<TARGET_LINKER_FILE:${target}>
+                -DDECORATED_DEF=$<TARGET_LINKER_FILE_DIR:${target}>/${target}.stdcall.def
                 -P ${CMAKE_SOURCE_DIR}/cmake/stdcall_import_library.cmake
         VERBATIM)
 endfunction()

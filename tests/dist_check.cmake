@@ -31,6 +31,7 @@ foreach(suffix "" 64)
         lib${suffix}/foldertree.def
         stand-ins${suffix}/themekit.dll stand-ins${suffix}/jaocx20.dll stand-ins${suffix}/README.txt)
 endforeach()
+list(APPEND wanted lib/audiolink.stdcall.def lib/foldertree.stdcall.def)
 set(missing "")
 foreach(file IN LISTS wanted)
     set(path ${check}/${name}/${file})

@@ -8,12 +8,15 @@
 #     references ask for Name@N, and N, the argument bytes the caller's
 #     compiler will pop, is the N of the module's own definition. The 64-bit
 #     build has one calling convention and no decorations.
+# - with -DDECORATIONS=ON and -DPACKAGED_DEF=<.def file>: the .def file the
+#   package ships for other toolchains' librarians lists every export with
+#   that same decoration.
 # The declared functions are read from the compiler itself (-aux-info), so
 # the list is never written by hand.
 #
 #   cmake -DCC= -DCXX= -DNM= -DOBJDUMP= -DINCLUDE_DIR= -DHEADER= -DDEF=
 #         -DMODULE= -DIMPLIB= -DWORK= -DBITS=32|64 [-DDECORATIONS=ON] [-DDEFINES=A;B]
-#         -P header_exports_check.cmake
+#         [-DPACKAGED_DEF=] -P header_exports_check.cmake
 
 cmake_minimum_required(VERSION 3.20)
 get_filename_component(header_name ${HEADER} NAME)
@@ -154,6 +157,28 @@ foreach(language c c++)
         fail("${language}: linking against ${IMPLIB} failed:\n${out}${err}")
     endif()
 endforeach()
+
+# ---- The .def file the package ships for other toolchains' librarians -----
+# At 32 bits (lib /def ... /machine:x86) each name must carry the decoration
+# callers ask for, the module's own: the librarian then makes an import
+# library that serves Name@N and imports the plain name.
+if(PACKAGED_DEF AND DECORATIONS)
+    if(NOT EXISTS ${PACKAGED_DEF})
+        fail("there is no ${PACKAGED_DEF}")
+    else()
+        file(STRINGS ${PACKAGED_DEF} packaged_lines)
+        foreach(name IN LISTS declared)
+            if(module_symbols MATCHES " T ${u}${name}(@[0-9]+)\n")
+                set(entry "${name}${CMAKE_MATCH_1}")
+            else()
+                set(entry "${name}")
+            endif()
+            if(NOT "    ${entry}" IN_LIST packaged_lines)
+                fail("${PACKAGED_DEF} does not list ${entry}")
+            endif()
+        endforeach()
+    endif()
+endif()
 
 if(failures)
     message(FATAL_ERROR "${header_name} and ${MODULE} disagree:\n${failures}")
