@@ -227,6 +227,23 @@ TEST(FolderTreeControl, GetPathIsEmptyWithoutSelectionAndOnVirtualFolders)
     DestroyWindow(control);
 }
 
+// Without an id the control makes no tree, and still tells its parent it
+// was created: the host finds out from GetDlgItem.
+TEST(FolderTreeControl, WithoutAnIdThereIsNoTreeButCreationIsReported)
+{
+    HostWindow host;
+    HWND control = TarnBrowser(0, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 200, host.Get(), 0);
+    ASSERT_NE(control, nullptr);
+    PumpMessages();
+    EXPECT_EQ(GetDlgItem(control, 0), nullptr);
+    EXPECT_EQ(GetWindow(control, GW_CHILD), nullptr);
+    ASSERT_EQ(host.commands.size(), 1u);
+    EXPECT_EQ(host.commands[0].code, BFFN_CREATED);
+    EXPECT_EQ(host.commands[0].lParam, LPARAM(control));
+    EXPECT_EQ(SendMessageA(control, BFFM_EXPANDROOT, 1, 0), 0) << "no tree to act on";
+    DestroyWindow(control);
+}
+
 TEST(FolderTreeControl, ReportsUserSelectionsAndRightClicksToTheParent)
 {
     HostWindow host;

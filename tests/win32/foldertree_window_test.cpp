@@ -33,6 +33,10 @@ public:
     HWND Get() const { return window_; }
     std::vector<BffDropPair> drops;
     std::vector<int> codes;
+    // When set, a label edit's end renames the item as a host does: the new
+    // text from the tree's edit box, set with TVM_SETITEM.
+    bool renames = false;
+    std::vector<std::string> renamedTo;
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -42,8 +46,24 @@ private:
             host->codes.push_back(HIWORD(wParam));
             if (HIWORD(wParam) == BFFN_DROP)
                 host->drops.push_back(*reinterpret_cast<const BffDropPair *>(lParam));
+            if (HIWORD(wParam) == BFFN_ENDLABELEDIT && host->renames)
+                host->Rename(reinterpret_cast<HWND>(lParam));
         }
         return DefWindowProcA(window, message, wParam, lParam);
+    }
+    void Rename(HWND tree)
+    {
+        auto edit = reinterpret_cast<HWND>(SendMessageA(tree, TVM_GETEDITCONTROL, 0, 0));
+        if (!edit)
+            return;
+        char text[MAX_PATH] = {};
+        GetWindowTextA(edit, text, MAX_PATH);
+        TVITEMA item{};
+        item.mask = TVIF_TEXT;
+        item.hItem = TreeView_GetSelection(tree);
+        item.pszText = text;
+        SendMessageA(tree, TVM_SETITEMA, 0, LPARAM(&item));
+        renamedTo.push_back(text);
     }
     HWND window_ = nullptr;
 };
@@ -352,6 +372,21 @@ TEST_F(DragTest, LabelEditsAreReportedOnlyWhenTheTreeAllowsThem)
     for (size_t i = 1; i < host_.codes.size(); ++i)
         EXPECT_EQ(host_.codes[i], BFFN_ENDLABELEDIT) << i;
     EXPECT_EQ(Info(tree_, item).text, label) << "the parent renames, not the tree";
+
+    // A host renames: while it handles the end, the tree's edit box still
+    // holds the new text.
+    SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, LPARAM(item));
+    host_.renames = true;
+    edit = reinterpret_cast<HWND>(SendMessageA(tree_, TVM_EDITLABELA, 0, LPARAM(item)));
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextA(edit, "renamed");
+    SendMessageA(tree_, TVM_ENDEDITLABELNOW, FALSE, 0);
+    PumpMessages();
+    host_.renames = false;
+    ASSERT_FALSE(host_.renamedTo.empty());
+    for (const std::string &text : host_.renamedTo)
+        EXPECT_EQ(text, "renamed") << "each end (Wine's tree ends twice) finds the new text";
+    EXPECT_EQ(Info(tree_, item).text, "renamed");
 
     // The same notification naming another tree is not this control's.
     host_.codes.clear();
