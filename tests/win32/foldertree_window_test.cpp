@@ -92,6 +92,38 @@ std::string RootPath(HWND tree)
     return record ? record->Path : "";
 }
 
+// Sizing and focus of the control made first, with a second one beside it:
+// each act on the first control's own tree.
+TEST(TwoControls, SizingAndFocusReachTheControlsOwnTree)
+{
+    DropHost host;
+    HWND first = TarnBrowser(0, "", WS_CHILD | WS_VISIBLE, 0, 0, 150, 200, host.Get(), kControlId);
+    HWND second = TarnBrowser(0, "", WS_CHILD | WS_VISIBLE, 160, 0, 150, 200, host.Get(), kControlId + 1);
+    PumpMessages();
+    HWND tree = TreeOf(first), other = TreeOf(second);
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(other, nullptr);
+    RECT otherBefore{};
+    GetWindowRect(other, &otherBefore);
+
+    MoveWindow(first, 0, 0, 120, 90, TRUE);
+    RECT client{}, treeRect{}, otherAfter{};
+    GetClientRect(first, &client);
+    GetWindowRect(tree, &treeRect);
+    EXPECT_EQ(treeRect.right - treeRect.left, client.right) << "the tree fills its control";
+    EXPECT_EQ(treeRect.bottom - treeRect.top, client.bottom);
+    GetWindowRect(other, &otherAfter);
+    EXPECT_TRUE(EqualRect(&otherBefore, &otherAfter)) << "the other control's tree keeps its size";
+
+    SetForegroundWindow(host.Get());
+    SetFocus(first);
+    EXPECT_EQ(GetFocus(), tree);
+    SetFocus(second);
+    EXPECT_EQ(GetFocus(), other);
+    DestroyWindow(second);
+    DestroyWindow(first);
+}
+
 TEST(PrivateMessages, EachActsOnTheControlsOwnTreeWithinItsBounds)
 {
     std::string base = FreshFolder("ft_private");

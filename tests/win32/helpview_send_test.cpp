@@ -86,6 +86,7 @@ TEST_F(HelpViewSend, NavigatesAndClosesARunningViewer)
     Viewer viewer(files, "");
     ASSERT_NE(viewer.Window(), nullptr);
     ASSERT_EQ(Navigations(viewer, 1).size(), 1u) << "the start page";
+    WriteWholeFile(files.base + ".LOG", "written while the viewer ran");
 
     ToolRun navigate = RunTool("navigate http://example.org/sent/page.htm");
     EXPECT_EQ(navigate.exitCode, 0u) << navigate.output;
@@ -97,6 +98,57 @@ TEST_F(HelpViewSend, NavigatesAndClosesARunningViewer)
     EXPECT_EQ(close.exitCode, 0u) << close.output;
     EXPECT_EQ(viewer.WaitForExit(), 0u) << "the viewer ended as by its close button";
     EXPECT_EQ(ReadWholeFile(PlacementPath()).size(), 8u) << "closing saved the placement";
+    EXPECT_FALSE(Exists(files.base + ".LOG")) << "deleted at exit";
+}
+
+// A window of the viewer's class on a thread that reads no messages until
+// it is released: a viewer that hangs.
+struct HungViewer {
+    HANDLE made;
+    HANDLE release;
+
+    static DWORD WINAPI Run(void *parameter)
+    {
+        auto *hung = static_cast<HungViewer *>(parameter);
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = ViewerClass;
+        RegisterClassA(&windowClass);
+        HWND window = CreateWindowExA(0, ViewerClass, "hung", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                      windowClass.hInstance, nullptr);
+        SetEvent(hung->made);
+        WaitForSingleObject(hung->release, INFINITE);
+        DestroyWindow(window);
+        UnregisterClassA(ViewerClass, windowClass.hInstance);
+        return 0;
+    }
+};
+
+// The tool gives up on a viewer that does not answer within its time limit,
+// and says so.
+TEST_F(HelpViewSend, SaysSoWhenTheViewerDoesNotAnswer)
+{
+    ASSERT_EQ(FindWindowA(ViewerClass, nullptr), nullptr) << "a viewer from elsewhere is running";
+    HANDLE made = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HungViewer hung{made, release};
+    HANDLE thread = CreateThread(nullptr, 0, HungViewer::Run, &hung, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(made, 5000);
+
+    DWORD start = GetTickCount();
+    ToolRun run = RunTool("close");
+    DWORD waited = GetTickCount() - start;
+    SetEvent(release);
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+    CloseHandle(made);
+    CloseHandle(release);
+
+    EXPECT_EQ(run.exitCode, 3u) << run.output;
+    EXPECT_NE(run.output.find("the help viewer did not answer"), std::string::npos) << run.output;
+    EXPECT_GE(waited, 4500u) << "it waited its time limit";
 }
 
 TEST_F(HelpViewSend, SaysSoWhenNoViewerRuns)

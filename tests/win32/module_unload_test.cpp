@@ -250,6 +250,9 @@ TEST(ModuleUnload, FolderTreeAndItsControlClass)
             EXPECT_NE(control, nullptr);
             UpdateWindow(control);
             DestroyWindow(control);
+            // A snapshot of the desktop, left for the unload to free.
+            auto snapshot = EntryOf<HDC(__stdcall *)(int)>(module, "TarnDCDesktop");
+            EXPECT_NE(snapshot(1), nullptr);
         }
     });
     // The class is registered under the executable, and goes with the module.
