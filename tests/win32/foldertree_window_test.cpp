@@ -345,6 +345,30 @@ TEST_F(DragTest, DropOnAnotherItemIsReportedWithBothItems)
     EXPECT_EQ(host_.drops.size(), 1u);
 }
 
+// A second control made after this one: the drag stays in this control's
+// tree, and the other's is untouched.
+TEST_F(DragTest, ADragInTheControlMadeFirstStaysInItsOwnTree)
+{
+    HWND second = TarnBrowser(0, "", WS_CHILD | WS_VISIBLE, 0, 205, 300, 50, host_.Get(), kControlId + 1);
+    PumpMessages();
+    HWND other = TreeOf(second);
+    ASSERT_NE(other, nullptr);
+    host_.codes.clear();
+
+    HTREEITEM dragged = Child(2), target = Child(4);
+    BeginDrag(dragged);
+    MoveTo(Centre(target));
+    EXPECT_TRUE(Info(tree_, target).state & TVIS_DROPHILITED);
+    EXPECT_EQ(TreeView_GetDropHilight(other), nullptr);
+    Release(Centre(target));
+    ASSERT_EQ(host_.drops.size(), 1u);
+    EXPECT_EQ(host_.drops[0].dragged, dragged);
+    EXPECT_EQ(host_.drops[0].target, target);
+    ExpectIdle();
+    EXPECT_NE(GetCapture(), second);
+    DestroyWindow(second);
+}
+
 TEST_F(DragTest, DropOnItselfOrOnNoItemIsNotReported)
 {
     HTREEITEM dragged = Child(1);
