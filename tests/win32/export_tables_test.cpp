@@ -16,13 +16,36 @@
 
 namespace {
 
-std::string BinFolder()
+std::string ExeFolder()
 {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder(path);
     folder.resize(folder.find_last_of("\\/") + 1);
-    return folder + "..\\bin\\";
+    return folder;
+}
+
+std::string BinFolder()
+{
+    return ExeFolder() + "..\\bin\\";
+}
+
+// The modules' .def files, which the build copies beside the programs.
+std::string DefPath(const char *module)
+{
+    return ExeFolder() + "defs\\" + module + ".def";
+}
+
+// The other architecture's modules: TARN_PEER_BIN when set, else the bin
+// folder of the sibling tree (build/win32 beside build/win64, as the build
+// and the test bundle lay them out).
+std::string PeerBinFolder()
+{
+    char named[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA("TARN_PEER_BIN", named, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        return std::string(named) + "\\";
+    return ExeFolder() + (sizeof(void *) == 8 ? "..\\..\\win32\\bin\\" : "..\\..\\win64\\bin\\");
 }
 
 std::vector<uint8_t> ReadFile(const std::string &name)
@@ -36,6 +59,7 @@ std::vector<std::string> DefNames(const std::string &defFile)
 {
     std::ifstream in(defFile);
     std::vector<std::string> names;
+    EXPECT_TRUE(in.is_open()) << "cannot read " << defFile;
     bool inExports = false;
     for (std::string line; std::getline(in, line);) {
         line = line.substr(0, line.find(';'));
@@ -82,15 +106,13 @@ void ExpectExactly(const std::string &module, const std::vector<std::string> &wa
     EXPECT_EQ(table.functionCount, table.names.size()) << module;
 }
 
-const char *SourceDir = TARN_SOURCE_DIR;
-
 } // namespace
 
 TEST(ExportTables, ModulesExportExactlyTheirDefNames)
 {
-    ExpectExactly("audiolink.dll", DefNames(std::string(SourceDir) + "/audiolink/audiolink.def"));
-    ExpectExactly("foldertree.dll", DefNames(std::string(SourceDir) + "/foldertree/foldertree.def"));
-    ExpectExactly("helpview.exe", DefNames(std::string(SourceDir) + "/helpview/helpview.def"));
+    ExpectExactly("audiolink.dll", DefNames(DefPath("audiolink")));
+    ExpectExactly("foldertree.dll", DefNames(DefPath("foldertree")));
+    ExpectExactly("helpview.exe", DefNames(DefPath("helpview")));
 }
 
 TEST(ExportTables, SkinLibraryExportsItsWholeContract)
@@ -104,7 +126,7 @@ TEST(ExportTables, SkinLibraryExportsItsWholeContract)
         "THGETSYSCOLOR", "THTILEBLT", "THCTLBACK", "THMSGBOX", "THFOPEN", "THFGET", "THFGETAT",
         "THFPUT", "THFLOF", "THFCLOSE", "THKILLFILE", "THMAKEDIR", "THREADSTR", "THEXENAME",
         "THSPLITN", "THGETTEMPPATH", "THEXIST", "THWINERR", "THDSKLIST"};
-    std::vector<std::string> def = DefNames(std::string(SourceDir) + "/outside/themekit/themekit.def");
+    std::vector<std::string> def = DefNames(DefPath("themekit"));
     EXPECT_EQ(std::set<std::string>(def.begin(), def.end()), std::set<std::string>(contract.begin(), contract.end()));
     ExpectExactly("themekit.dll", contract);
 }
@@ -125,7 +147,7 @@ TEST(ExportTables, AudioBridgeExportsItsFrameErrorAndSavingFamilies)
         "BASSSTREAMCREATEURL", "BASSSTREAMCREATEFILE", "BASSSTREAMCREATEFILEUSER", "BASSERRORGETCODE",
         "BASSERRORDESCRIPTION", "BASSSTREAMSAVE", "BASSSETDOWNLOADPATH", "BASSGETDOWNLOADPATH",
         "BASSGETDOWNLOADEDFILE", "BASSGETURLFILENAME", "DOWNLOADPROC"};
-    std::vector<std::string> def = DefNames(std::string(SourceDir) + "/audiolink/audiolink.def");
+    std::vector<std::string> def = DefNames(DefPath("audiolink"));
     std::set<std::string> listed(def.begin(), def.end());
     std::vector<uint8_t> bytes = ReadFile(BinFolder() + "audiolink.dll");
     pe::ExportTable table = pe::ReadExports(bytes);
@@ -143,18 +165,17 @@ TEST(ExportTables, ContainerExportsItsWholeContract)
         "JAInitializePBClient", "JACreateControl", "JASetControlResizeStyle", "JASubscribeEvents",
         "JADeleteControl", "JAGetEventSenderDispatch", "JAReleaseDispatch", "JAGetControlName",
         "JAGetEventName", "JAGetEventNamedParameterValue"};
-    std::vector<std::string> def = DefNames(std::string(SourceDir) + "/outside/jaocx20/jaocx20.def");
+    std::vector<std::string> def = DefNames(DefPath("jaocx20"));
     EXPECT_EQ(std::set<std::string>(def.begin(), def.end()), std::set<std::string>(contract.begin(), contract.end()));
     ExpectExactly("jaocx20.dll", contract);
 }
 
-// The other architecture's build of the same sources (TARN_PEER_BUILD, on
-// drive Z:): its modules export exactly the names this build's do,
+// The other architecture's build of the same sources: its modules export exactly the names this build's do,
 // plainly and each by name, and are of the other machine type. The 64-bit
 // suite reads the 32-bit modules this way on machines that cannot run them.
 TEST(ExportTables, BothArchitecturesExportTheSameNames)
 {
-    const std::string peerBin = std::string(TARN_PEER_BUILD) + "/bin/";
+    const std::string peerBin = PeerBinFolder();
     if (GetFileAttributesA(peerBin.c_str()) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "no other build at " << peerBin;
     const bool wide = sizeof(void *) == 8;

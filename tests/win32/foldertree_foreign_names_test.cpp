@@ -4,6 +4,7 @@
 // volume and file index with the wide path), never another one that a
 // best-fit conversion would name.
 #include "foldertree_test_support.h"
+#include "machine_guard.h"
 
 #include "foldertree.h"
 
@@ -54,7 +55,9 @@ class ForeignNames : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(GetACP(), 1252u) << "the test prefix's code page";
+        if (GetACP() != 1252)
+            GTEST_SKIP() << "these names are chosen for code page 1252 (the Wine test runs'); this machine's is "
+                         << GetACP();
         base_ = FreshFolder("ft_foreign");
         wideBase_ = Wide(base_);
         for (const std::wstring &name : {kCyrillic, kCyrillic + L"\\" + kAlbum, kJapanese, kGreek,
@@ -66,7 +69,8 @@ protected:
     {
         if (control_)
             DestroyWindow(control_);
-        tempfolder::RemoveWideTree(wideBase_);
+        if (!wideBase_.empty())
+            tempfolder::RemoveWideTree(wideBase_);
     }
 
     // Every listed child, by label, names the folder of that name, through
@@ -159,6 +163,7 @@ TEST_F(ForeignNames, NamespaceModeListsThemTooAndSelectsTheirShortForms)
 // fullwidth dots: the folder above).
 TEST_F(ForeignNames, RecyclingThePathATreeGaveRemovesThatFolderOnly)
 {
+    SKIP_ON_WINDOWS_BECAUSE_IT_WOULD("leave test files in your recycle bin");
     HWND tree = PathModeTree();
     std::map<std::wstring, HTREEITEM> children = ChildrenByLabel(tree, Next(tree, TVGN_ROOT));
     for (const std::wstring &name : {kFullwidthSolidus, kFullwidthDots, kGreek}) {

@@ -171,7 +171,11 @@ TEST_F(FolderTreeTest, MinusTwoLeavesOutCdRomDrives)
         DefineWineDrive(defined, "", 0);
     EXPECT_TRUE(Contains(all, std::string(1, cdrom) + ":\\"));
     EXPECT_FALSE(Contains(withoutCdrom, std::string(1, cdrom) + ":\\"));
-    EXPECT_EQ(withoutCdrom.size() + 1, all.size());
+    // Every CD-ROM drive is left out, however many the machine has.
+    size_t cdroms = 0;
+    for (const std::string &path : all)
+        cdroms += path.size() >= 2 && DriveType(path[0]) == DRIVE_CDROM;
+    EXPECT_EQ(withoutCdrom.size() + cdroms, all.size());
     RemoveTree(media);
 }
 

@@ -1,6 +1,7 @@
 // foldertree.dll's utilities for host applications: trimming, testing for
 // paths, sending text to a window of another process, and recycling files.
 #include "foldertree_test_support.h"
+#include "machine_guard.h"
 
 #include "foldertree.h"
 
@@ -142,6 +143,7 @@ bool InRecycleBin(const std::string &name)
 
 TEST(MoveToTray, RecyclesEveryPathOfTheListInOneOperation)
 {
+    SKIP_ON_WINDOWS_BECAUSE_IT_WOULD("leave test files in your recycle bin");
     std::string base = FreshFolder("ft_tray");
     std::string stamp = std::to_string(GetTickCount());
     std::string file = "tray_file_" + stamp + ".txt", folder = "tray_folder_" + stamp;
@@ -165,6 +167,7 @@ TEST(MoveToTray, RecyclesEveryPathOfTheListInOneOperation)
 
 TEST(MoveToTray, RelativePathsAreRecycledNotDeleted)
 {
+    SKIP_ON_WINDOWS_BECAUSE_IT_WOULD("leave test files in your recycle bin");
     std::string base = FreshFolder("ft_tray_relative");
     std::string name = "relative_" + std::to_string(GetTickCount()) + ".txt";
     MakeFile(base + "\\" + name);

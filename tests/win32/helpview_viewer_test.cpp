@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "helpview_viewer_fixture.h"
+#include "machine_guard.h"
 #include "png_writer.h"
 #include "process_counts.h"
 
@@ -630,6 +631,7 @@ TEST_F(ViewerRun, APlacementFileThatCannotBeWrittenStillLetsTheViewerEndNormally
 
 TEST_F(ViewerRun, BackPrintAndForwardButtonsDriveTheControl)
 {
+    SKIP_ON_WINDOWS_BECAUSE_IT_WOULD("change your default printer");
     ViewerFiles files = PrepareViewer("buttons");
     // A default printer, so printing reaches the control.
     char saved[256] = {};
@@ -664,6 +666,7 @@ TEST_F(ViewerRun, BackPrintAndForwardButtonsDriveTheControl)
 
 TEST_F(ViewerRun, PrintingWithoutADefaultPrinterShowsTheSystemsMessage)
 {
+    SKIP_ON_WINDOWS_BECAUSE_IT_WOULD("change your default printer");
     ViewerFiles files = PrepareViewer("no_printer");
     char saved[256] = {};
     GetProfileStringA("windows", "device", "", saved, sizeof saved);

@@ -15,6 +15,7 @@
 #include "bass_double.h"
 #include "temp_folder.h"
 #include "whole_file.h"
+#include "machine_guard.h"
 
 #include <gtest/gtest.h>
 
@@ -379,14 +380,20 @@ TEST(HostAddressesFolderTree, TheControlReadsTextsAndHeadersAtHighAddresses)
     EXPECT_EQ(LastCopy.wParam, 11u);
     EXPECT_EQ(LastCopy.code, 9u);
 
-    // A file list at a high address goes to the recycle bin.
+    // A file list at a high address goes to the recycle bin (on Windows,
+    // the user's own: there only a list the shell refuses is handed over).
     std::string file = base + "\\recycled.txt";
     ASSERT_TRUE(WriteWholeFile(file, "bytes"));
     auto *list = static_cast<char *>(High.Bytes(file.size() + 2));
     std::memcpy(list, file.c_str(), file.size() + 1);
     list[file.size() + 1] = '\0';
-    EXPECT_EQ(Bff_MoveToTray(list), 0);
-    EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    if (machineguard::UnderWine()) {
+        EXPECT_EQ(Bff_MoveToTray(list), 0);
+        EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    } else {
+        list[0] = '\0';
+        EXPECT_EQ(Bff_MoveToTray(list), 87) << "an empty list, read at its high address";
+    }
 
     DestroyWindow(control);
     DestroyWindow(host);

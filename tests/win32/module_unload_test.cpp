@@ -279,11 +279,14 @@ void CALLBACK CloseBox(HWND, UINT, UINT_PTR timer, DWORD)
 TEST(ModuleUnload, ThemeKitAndItsMessageBoxClass)
 {
     HINSTANCE lastInstance = nullptr;
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string missingSkin = std::string(temp) + "tarn-no-such-folder\\skin.ini";
     ExpectNothingKept(ModulePath("themekit.dll"), [&](HMODULE module, int cycle) {
         lastInstance = module;
         auto initialise = EntryOf<int(__stdcall *)(const char *)>(module, "THINITENGINE");
         auto maxSize = EntryOf<int(__stdcall *)(int, int, int, int)>(module, "THSETMAXSIZE");
-        initialise("Z:\\nonexistent\\skin.ini"); // the built-in skin
+        initialise(missingSkin.c_str()); // the built-in skin
         EXPECT_EQ(maxSize(640, 480, 1024, 768), 1);
         if (cycle % 500 == 0) {
             using Box = int(__stdcall *)(HWND, HFONT, const char *, const char *, const char *, const void *, int);

@@ -85,10 +85,12 @@ inline unsigned OpenDiskFiles()
     return count;
 }
 
-// Live GDI objects: every slot of the handle table that answers to its index
-// alone.
+// Live GDI objects. Wine's handle table answers to an object's index alone;
+// Windows wants the whole handle, and counts the process's objects itself.
 inline unsigned LiveGdiObjects()
 {
+    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+        return unsigned(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     unsigned count = 0;
     for (ULONG_PTR index = 1; index < 0x10000; ++index)
         if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)))

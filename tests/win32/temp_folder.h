@@ -51,12 +51,16 @@ inline void RemoveTree(const std::string &folder)
     RemoveWideTree(wide);
 }
 
-// The temporary folder, with its trailing backslash.
+// The temporary folder, with its trailing backslash, in its long form: on
+// Windows TEMP often holds short (8.3) names, and the shell hands out long
+// ones.
 inline std::string TempPath()
 {
     char temp[MAX_PATH + 1] = {};
     GetTempPathA(sizeof temp, temp);
-    return temp;
+    char full[MAX_PATH + 1] = {};
+    DWORD length = GetLongPathNameA(temp, full, sizeof full);
+    return length > 0 && length < sizeof full ? full : temp;
 }
 
 // A fresh, empty folder of that name under the temporary folder (no

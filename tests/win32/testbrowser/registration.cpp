@@ -2,10 +2,13 @@
 // "Shell.Explorer.2" while a test program runs.
 //
 // Wine's COM reads classes from HKEY_CLASSES_ROOT only (a class registered
-// under HKCU\Software\Classes is not found), so the registration lives there.
-// It is only ever written to a Wine prefix inside the build tree that this
-// module was built into: the registry of a real machine, or of a user's own
-// prefix, is never touched.
+// under HKCU\Software\Classes is not found), so under Wine the registration
+// lives there, and it is only ever written to a Wine prefix beside this
+// module (the build tree's, or the test bundle's): a user's own prefix is
+// never touched. On Windows it goes to the current user's classes
+// (HKCU\Software\Classes), which COM reads before the machine's; nothing is
+// written for the machine or for other users, and DllUnregisterServer
+// removes all of it.
 //
 // Several test programs may run at once. Each program that takes the ProgID
 // leaves a claim (a value named by its process id); the platform's class
@@ -58,7 +61,8 @@ std::string Utf8(const wchar_t *text)
 }
 
 // Under Wine, with WINEPREFIX naming a prefix whose folder also holds this
-// module: <build>/wineprefix beside <build>/testbrowser/testbrowser.dll.
+// module: <build>/wineprefix beside <build>/testbrowser/testbrowser.dll, or
+// the test bundle's <bundle>/wineprefix beside <bundle>/<arch>/testbrowser.
 bool InBuildTreePrefix()
 {
     if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
@@ -85,6 +89,46 @@ bool InBuildTreePrefix()
     bool inside = std::string(name).compare(0, tree.size(), tree) == 0;
     HeapFree(GetProcessHeap(), 0, name);
     return inside;
+}
+
+bool UnderWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// Whether this process may register the control: on Windows always (the
+// current user's classes), under Wine only in a prefix beside the module.
+bool RegistrationAllowed()
+{
+    return UnderWine() ? InBuildTreePrefix() : true;
+}
+
+// The key the registration is written under (see the top of this file).
+HKEY Classes()
+{
+    static HKEY user = nullptr;
+    if (UnderWine())
+        return HKEY_CLASSES_ROOT;
+    if (!user && RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                 &user, nullptr) != ERROR_SUCCESS)
+        user = nullptr;
+    return user ? user : HKEY_CURRENT_USER;
+}
+
+// Deletes the key when it holds neither keys nor values: what a claim left
+// of a key it had to create.
+void DeleteIfEmpty(HKEY root, const wchar_t *key)
+{
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return;
+    DWORD keys = 0, values = 0;
+    bool empty = RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values, nullptr,
+                                  nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                 keys == 0 && values == 0;
+    RegCloseKey(opened);
+    if (empty)
+        RegDeleteKeyW(root, key);
 }
 
 LSTATUS SetText(HKEY root, const wchar_t *key, const wchar_t *value, const std::wstring &text)
@@ -131,20 +175,20 @@ bool GetText(HKEY root, const wchar_t *key, const wchar_t *value, std::wstring *
 HRESULT RegisterControlClass()
 {
     std::wstring clsidKey = L"CLSID\\" + ClsidText();
-    LSTATUS status = SetText(HKEY_CLASSES_ROOT, clsidKey.c_str(), nullptr, L"Test browser control");
+    LSTATUS status = SetText(Classes(), clsidKey.c_str(), nullptr, L"Test browser control");
     if (status == ERROR_SUCCESS)
-        status = SetText(HKEY_CLASSES_ROOT, (clsidKey + L"\\InprocServer32").c_str(), nullptr, ModulePath());
+        status = SetText(Classes(), (clsidKey + L"\\InprocServer32").c_str(), nullptr, ModulePath());
     if (status == ERROR_SUCCESS)
-        status = SetText(HKEY_CLASSES_ROOT, (clsidKey + L"\\InprocServer32").c_str(), L"ThreadingModel",
+        status = SetText(Classes(), (clsidKey + L"\\InprocServer32").c_str(), L"ThreadingModel",
                          L"Apartment");
     if (status == ERROR_SUCCESS)
-        status = SetText(HKEY_CLASSES_ROOT, (clsidKey + L"\\ProgID").c_str(), nullptr, ProgId);
+        status = SetText(Classes(), (clsidKey + L"\\ProgID").c_str(), nullptr, ProgId);
     if (status == ERROR_SUCCESS)
-        status = SetText(HKEY_CLASSES_ROOT, (clsidKey + L"\\Control").c_str(), nullptr, L"");
+        status = SetText(Classes(), (clsidKey + L"\\Control").c_str(), nullptr, L"");
     if (status == ERROR_SUCCESS)
-        status = SetText(HKEY_CLASSES_ROOT, ProgId, nullptr, L"Test browser control");
+        status = SetText(Classes(), ProgId, nullptr, L"Test browser control");
     if (status == ERROR_SUCCESS)
-        status = SetText(HKEY_CLASSES_ROOT, (std::wstring(ProgId) + L"\\CLSID").c_str(), nullptr, ClsidText());
+        status = SetText(Classes(), (std::wstring(ProgId) + L"\\CLSID").c_str(), nullptr, ClsidText());
     return HRESULT_FROM_WIN32(status);
 }
 
@@ -180,17 +224,21 @@ std::vector<std::wstring> LiveClaims(HKEY claims)
 HRESULT RestoreWebBrowser()
 {
     std::wstring saved, current;
-    if (!GetText(HKEY_CLASSES_ROOT, ClaimsKey, SavedValue, &saved)) {
-        // Taken without a record of what it named before: the platform's.
-        if (!GetText(HKEY_CLASSES_ROOT, WebBrowserProgIdClass, nullptr, &current) || current != ClsidText())
+    if (!GetText(Classes(), ClaimsKey, SavedValue, &saved)) {
+        // Taken without a record of what it named before: the platform's
+        // (on Windows the machine's own, which shows again once the user's
+        // key is gone).
+        if (!GetText(Classes(), WebBrowserProgIdClass, nullptr, &current) || current != ClsidText())
             return S_OK;
-        saved = PlatformClsidText();
+        saved = UnderWine() ? PlatformClsidText() : std::wstring();
     }
-    LSTATUS status = saved.empty() ? RegDeleteKeyW(HKEY_CLASSES_ROOT, WebBrowserProgIdClass)
-                                   : SetText(HKEY_CLASSES_ROOT, WebBrowserProgIdClass, nullptr, saved);
+    LSTATUS status = saved.empty() ? RegDeleteKeyW(Classes(), WebBrowserProgIdClass)
+                                   : SetText(Classes(), WebBrowserProgIdClass, nullptr, saved);
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
         return HRESULT_FROM_WIN32(status);
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, ClaimsKey);
+    RegDeleteKeyW(Classes(), ClaimsKey);
+    if (!UnderWine())
+        DeleteIfEmpty(Classes(), L"Shell.Explorer.2");
     return S_OK;
 }
 
@@ -198,9 +246,9 @@ HRESULT RestoreWebBrowser()
 HRESULT UpdateClaims(bool claim)
 {
     HKEY claims = nullptr;
-    LSTATUS status = claim ? RegCreateKeyExW(HKEY_CLASSES_ROOT, ClaimsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+    LSTATUS status = claim ? RegCreateKeyExW(Classes(), ClaimsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                              &claims, nullptr)
-                           : RegOpenKeyExW(HKEY_CLASSES_ROOT, ClaimsKey, 0, KEY_ALL_ACCESS, &claims);
+                           : RegOpenKeyExW(Classes(), ClaimsKey, 0, KEY_ALL_ACCESS, &claims);
     if (status == ERROR_FILE_NOT_FOUND && !claim)
         return RestoreWebBrowser();
     if (status != ERROR_SUCCESS)
@@ -220,13 +268,13 @@ HRESULT UpdateClaims(bool claim)
         return RestoreWebBrowser();
     if (!hasSaved) {
         std::wstring platform;
-        if (!GetText(HKEY_CLASSES_ROOT, WebBrowserProgIdClass, nullptr, &platform))
+        if (!GetText(Classes(), WebBrowserProgIdClass, nullptr, &platform))
             platform.clear();
         if (platform == ClsidText())
             platform = PlatformClsidText();
-        SetText(HKEY_CLASSES_ROOT, ClaimsKey, SavedValue, platform);
+        SetText(Classes(), ClaimsKey, SavedValue, platform);
     }
-    return HRESULT_FROM_WIN32(SetText(HKEY_CLASSES_ROOT, WebBrowserProgIdClass, nullptr, ClsidText()));
+    return HRESULT_FROM_WIN32(SetText(Classes(), WebBrowserProgIdClass, nullptr, ClsidText()));
 }
 
 class RegistrationLock {
@@ -264,7 +312,7 @@ using namespace testbrowser;
 // processes.
 extern "C" HRESULT __stdcall TestBrowserRegister(DWORD flags)
 {
-    if (!InBuildTreePrefix())
+    if (!RegistrationAllowed())
         return E_ACCESSDENIED;
     RegistrationLock lock;
     if (!lock.Held())
@@ -279,7 +327,7 @@ extern "C" HRESULT __stdcall TestBrowserRegister(DWORD flags)
 // registration stays: other test programs may be using it.
 extern "C" HRESULT __stdcall TestBrowserUnregister(void)
 {
-    if (!InBuildTreePrefix())
+    if (!RegistrationAllowed())
         return E_ACCESSDENIED;
     RegistrationLock lock;
     if (!lock.Held())
@@ -295,13 +343,13 @@ extern "C" HRESULT __stdcall DllRegisterServer(void)
 // Removes everything, the claims of running programs included.
 extern "C" HRESULT __stdcall DllUnregisterServer(void)
 {
-    if (!InBuildTreePrefix())
+    if (!RegistrationAllowed())
         return E_ACCESSDENIED;
     RegistrationLock lock;
     if (!lock.Held())
         return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
     HRESULT hr = RestoreWebBrowser();
-    DeleteTree(HKEY_CLASSES_ROOT, ProgId);
-    DeleteTree(HKEY_CLASSES_ROOT, L"CLSID\\" + ClsidText());
+    DeleteTree(Classes(), ProgId);
+    DeleteTree(Classes(), L"CLSID\\" + ClsidText());
     return hr;
 }
