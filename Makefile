@@ -80,9 +80,11 @@ fuzz-long: fuzz
 	tools/fuzz-long $(abspath $(FUZZ_BUILD)) $(FUZZ_RUNS)
 
 # The Wine suite of every architecture this machine can run (a probe
-# decides), ending with one line per architecture.
-test-wine: build
-	tools/test-wine-suites $(abspath $(WIN64_BUILD)) $(abspath $(WIN32_BUILD)) --output-on-failure $(CTEST_ARGS)
+# decides), ending with one line per architecture; beside each, the test
+# bundle's runner under Wine's own cmd, whose counts must be ctest's.
+test-wine: test-bundle
+	tools/test-wine-suites --bundle $(TEST_BUNDLE) $(abspath $(WIN64_BUILD)) $(abspath $(WIN32_BUILD)) \
+	    --output-on-failure $(CTEST_ARGS)
 
 # One architecture's Wine suite alone.
 test-win32: build-win32
@@ -145,3 +147,14 @@ dist: $(WIN32_BUILD)/CMakeCache.txt $(WIN64_BUILD)/CMakeCache.txt
 
 test-dist: dist
 	cmake -DSOURCE=$(CURDIR) -DOUT=$(abspath $(DIST_DIR)) -P tests/dist_check.cmake
+
+# The test suite for real Windows: every Wine test program of both builds,
+# with what it needs at run time and its runner (run-tests.cmd), as
+# $(DIST_DIR)/tarn-support-tests-<version>.zip.
+TEST_BUNDLE = $(abspath $(DIST_DIR))/tarn-support-tests-$(shell sed -n 's/.*TARN_VERSION_TEXT "\([0-9.]*\)".*/\1/p' resources/module_version.h).zip
+.PHONY: test-bundle
+test-bundle: build
+	@echo "-- packing the test bundle (both architectures)"
+	@cmake -DSOURCE=$(CURDIR) -DBUILD=$(abspath $(WIN32_BUILD)) -DBUILD64=$(abspath $(WIN64_BUILD)) \
+	      -DOUT=$(abspath $(DIST_DIR)) -DSTRIP=i686-w64-mingw32-strip -DSTRIP64=x86_64-w64-mingw32-strip \
+	      -P cmake/test_bundle.cmake

@@ -57,5 +57,7 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 target_compile_options(gtest PRIVATE -O0)
 target_compile_options(gtest_main PRIVATE -O0)
 add_subdirectory(tests/win32)
+# After the tests: it lists them for the test bundle.
+add_subdirectory(tools/test-bundle)
 
 add_subdirectory(bench)
