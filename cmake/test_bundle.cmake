@@ -81,6 +81,15 @@ pack(${BUILD} ${STRIP} win32)
 pack(${BUILD64} ${STRIP64} win64)
 
 configure_file(${SOURCE}/tools/test-bundle/run-tests.cmd ${stage}/run-tests.cmd COPYONLY)
+
+# Nothing in the bundle may name a folder of the build machine.
+foreach(folder ${SOURCE} ${BUILD} ${BUILD64})
+    execute_process(COMMAND grep -rlF ${folder} ${stage} OUTPUT_VARIABLE naming)
+    if(naming)
+        string(REPLACE "${stage}/" "" naming "${naming}")
+        message(FATAL_ERROR "test bundle: these files name the build machine's folder ${folder}:\n${naming}")
+    endif()
+endforeach()
 configure_file(${SOURCE}/tools/test-bundle/README.txt ${stage}/README.txt NEWLINE_STYLE CRLF)
 
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${name}.zip --format=zip ${name}

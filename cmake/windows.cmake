@@ -19,6 +19,10 @@ add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 # address, is an error in both builds: it only shows at 64 bits.
 add_compile_options(-Werror=int-to-pointer-cast $<$<COMPILE_LANGUAGE:C>:-Werror=pointer-to-int-cast>)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600)
+# Source paths in what the programs print (__FILE__, in every check of the
+# tests) are relative: no file carries the build machine's folders, and the
+# test bundle runs anywhere.
+add_compile_options(-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/= -fmacro-prefix-map=${GTEST_SOURCE_DIR}/=googletest/)
 # No mingw runtime DLL travels with the modules.
 add_link_options(-static -static-libgcc -static-libstdc++)
 

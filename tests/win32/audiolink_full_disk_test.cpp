@@ -76,7 +76,8 @@ protected:
     {
         const char *limit = std::getenv("TARN_FILE_SIZE_LIMIT");
         if (!limit)
-            GTEST_SKIP() << "this program needs its run's file-size limit (tools/wine-run --file-size-limit)";
+            GTEST_SKIP() << "needs a disk that fills up: only the project's own Wine runs give this program one "
+                            "(a file-size limit, tools/wine-run --file-size-limit)";
         limit_ = size_t(std::strtoull(limit, nullptr, 10));
         folder_ = tempfolder::FreshFolder("full-disk");
         ASSERT_TRUE(WritingPastIsRefused(folder_ + "\\probe.bin", limit_))

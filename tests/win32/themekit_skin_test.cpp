@@ -52,10 +52,28 @@ const char TestSkin[] = "themekit skin\r\n"
                         "button margin = 9\r\n"
                         "no such key = 12\r\n";
 
+// The files written to the temporary folder, removed when the program ends.
+std::vector<std::string> &WrittenFiles()
+{
+    static std::vector<std::string> files;
+    return files;
+}
+
+class RemoveWrittenFiles : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        for (const std::string &file : WrittenFiles())
+            DeleteFileA(file.c_str());
+    }
+};
+const ::testing::Environment *const removeWrittenFiles = ::testing::AddGlobalTestEnvironment(new RemoveWrittenFiles);
+
 std::string WriteTempFile(const std::string &name, const std::string &bytes)
 {
     std::string path = tempfolder::TempPath() + "themekit_skin_test_" + name;
     wholefile::WriteWholeFile(path, bytes);
+    WrittenFiles().push_back(path);
     return path;
 }
 
