@@ -93,8 +93,14 @@ test-win32: build-win32
 test-win64: build-win64
 	TARN_WIN_BUILD=$(abspath $(WIN64_BUILD)) tools/test-wine --output-on-failure $(CTEST_ARGS)
 
-# The Wine suites come last, so that their lines end the output.
-test: tools test-native test-tsan test-fuzz test-dist test-wine
+# Everything. The Wine suites spend most of their time waiting on Wine, so
+# the native, ThreadSanitizer and fuzz builds and tests run beside them, at
+# the lowest priority, and their output is shown when they end. The Wine
+# suites' lines end the output.
+test: tools test-dist test-bundle
+	tools/test-wine-suites --beside "nice -n 19 $(MAKE) test-native test-tsan test-fuzz" \
+	    --bundle $(TEST_BUNDLE) $(abspath $(WIN64_BUILD)) $(abspath $(WIN32_BUILD)) \
+	    --output-on-failure $(CTEST_ARGS)
 
 # The architecture the demo and the benchmarks run on: the product's own
 # (32-bit) where this machine can run it, else the 64-bit build.
