@@ -400,6 +400,11 @@ TEST_F(ViewerRun, WithoutAPlacementFileTheWindowIsCentred600By450AndClosingSaves
     EXPECT_EQ(HexOf(ReadWholeFile(PlacementPath())), HexOf(Placement(100, 120, 500, 400)));
 }
 
+int VirtualScreenRight()
+{
+    return GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+}
+
 TEST_F(ViewerRun, SavedPlacementIsRaisedToTheMinimaAndWrapsAt16Bits)
 {
     ViewerFiles files = PrepareViewer("placement_minima");
@@ -414,9 +419,11 @@ TEST_F(ViewerRun, SavedPlacementIsRaisedToTheMinimaAndWrapsAt16Bits)
         {Placement(40000, 10, 40000, 300), {0, 10, MinimumWidth, 10 + 300}, "16-bit wrap"},
         {std::string("\x2C\x01\x32", 3), {300, 50, 300 + MinimumWidth, 50 + MinimumHeight}, "3 bytes"},
         {Placement(50, 60, 400, 300) + "trailing bytes", {50, 60, 450, 360}, "longer than 8 bytes"},
-        // On a monitor that is no longer there: brought back on the screen.
+        // On a monitor that is no longer there: brought back on the screen,
+        // whose right edge is its origin plus its width (a monitor may sit
+        // left of the primary one).
         {Placement(20000, 30, 400, 300),
-         {GetSystemMetrics(SM_CXVIRTUALSCREEN) - 400, 30, GetSystemMetrics(SM_CXVIRTUALSCREEN), 330},
+         {VirtualScreenRight() - 400, 30, VirtualScreenRight(), 330},
          "off screen"},
     };
     for (const Case &c : cases) {
