@@ -82,9 +82,10 @@ fuzz-long: fuzz
 # The Wine suite of every architecture this machine can run (a probe
 # decides), ending with one line per architecture; beside each, the test
 # bundle's runner under Wine's own cmd, whose counts must be ctest's.
+WINE_SUITES = --bundle $(TEST_BUNDLE) $(abspath $(WIN64_BUILD)) $(abspath $(WIN32_BUILD)) \
+              --output-on-failure $(CTEST_ARGS)
 test-wine: test-bundle
-	tools/test-wine-suites --bundle $(TEST_BUNDLE) $(abspath $(WIN64_BUILD)) $(abspath $(WIN32_BUILD)) \
-	    --output-on-failure $(CTEST_ARGS)
+	tools/test-wine-suites $(WINE_SUITES)
 
 # One architecture's Wine suite alone.
 test-win32: build-win32
@@ -98,9 +99,7 @@ test-win64: build-win64
 # the lowest priority, and their output is shown when they end. The Wine
 # suites' lines end the output.
 test: tools test-dist test-bundle
-	tools/test-wine-suites --beside "nice -n 19 $(MAKE) test-native test-tsan test-fuzz" \
-	    --bundle $(TEST_BUNDLE) $(abspath $(WIN64_BUILD)) $(abspath $(WIN32_BUILD)) \
-	    --output-on-failure $(CTEST_ARGS)
+	tools/test-wine-suites --beside "nice -n 19 $(MAKE) test-native test-tsan test-fuzz" $(WINE_SUITES)
 
 # The architecture the demo and the benchmarks run on: the product's own
 # (32-bit) where this machine can run it, else the 64-bit build.

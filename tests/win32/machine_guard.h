@@ -14,7 +14,7 @@ inline bool UnderWine()
 
 } // namespace machineguard
 
-// Skips the rest of the case on Windows; `what` says what it would change.
+// Skips the rest of the case on Windows (a gtest program); `what` says what it would change.
 #define SKIP_ON_WINDOWS_BECAUSE_IT_WOULD(what)                                                              \
     do {                                                                                                   \
         if (!machineguard::UnderWine())                                                                    \

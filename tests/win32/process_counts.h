@@ -6,6 +6,8 @@
 #pragma once
 #include <windows.h>
 
+#include "machine_guard.h"
+
 #include <vector>
 
 namespace processcounts {
@@ -89,7 +91,7 @@ inline unsigned OpenDiskFiles()
 // Windows wants the whole handle, and counts the process's objects itself.
 inline unsigned LiveGdiObjects()
 {
-    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+    if (!machineguard::UnderWine())
         return unsigned(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     unsigned count = 0;
     for (ULONG_PTR index = 1; index < 0x10000; ++index)

@@ -14,6 +14,7 @@
 // leaves a claim (a value named by its process id); the platform's class
 // comes back when the last claimant lets go or is found dead.
 #include "browser_control.h"
+#include "../machine_guard.h"
 
 #include <string>
 #include <vector>
@@ -65,8 +66,6 @@ std::string Utf8(const wchar_t *text)
 // the test bundle's <bundle>/wineprefix beside <bundle>/<arch>/testbrowser.
 bool InBuildTreePrefix()
 {
-    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
-        return false;
     using UnixName = char *(CDECL *)(LPCWSTR);
     auto unixName = reinterpret_cast<UnixName>(
         reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
@@ -91,23 +90,18 @@ bool InBuildTreePrefix()
     return inside;
 }
 
-bool UnderWine()
-{
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 // Whether this process may register the control: on Windows always (the
 // current user's classes), under Wine only in a prefix beside the module.
 bool RegistrationAllowed()
 {
-    return UnderWine() ? InBuildTreePrefix() : true;
+    return machineguard::UnderWine() ? InBuildTreePrefix() : true;
 }
 
 // The key the registration is written under (see the top of this file).
 HKEY Classes()
 {
     static HKEY user = nullptr;
-    if (UnderWine())
+    if (machineguard::UnderWine())
         return HKEY_CLASSES_ROOT;
     if (!user && RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                  &user, nullptr) != ERROR_SUCCESS)
@@ -230,14 +224,14 @@ HRESULT RestoreWebBrowser()
         // key is gone).
         if (!GetText(Classes(), WebBrowserProgIdClass, nullptr, &current) || current != ClsidText())
             return S_OK;
-        saved = UnderWine() ? PlatformClsidText() : std::wstring();
+        saved = machineguard::UnderWine() ? PlatformClsidText() : std::wstring();
     }
     LSTATUS status = saved.empty() ? RegDeleteKeyW(Classes(), WebBrowserProgIdClass)
                                    : SetText(Classes(), WebBrowserProgIdClass, nullptr, saved);
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
         return HRESULT_FROM_WIN32(status);
     RegDeleteKeyW(Classes(), ClaimsKey);
-    if (!UnderWine())
+    if (!machineguard::UnderWine())
         DeleteIfEmpty(Classes(), L"Shell.Explorer.2");
     return S_OK;
 }
