@@ -3,7 +3,6 @@
 // visualisation, CD, recording, encoding and sample calls handed to the
 // test doubles, and the DirectX probe on the registry of the test prefix.
 #include "audiolink_test_support.h"
-#include "machine_guard.h"
 
 #include "audiolink.h"
 
@@ -445,35 +444,36 @@ TEST_F(AddOnCalls, WithoutTheModulesOrEntryPointsNothingIsCalled)
 // ---- The DirectX probe ------------------------------------------------------
 
 const char DirectXKey[] = "Software\\Microsoft\\DirectX";
-const char BackupKey[] = "Software\\altest.directx.backup";
+const char StandInKey[] = "Software\\altest.machine-keys";
 
-// The prefix's DirectX key, copied aside while a test changes it and put
-// back as it was afterwards. A copy left by an interrupted run is the
-// original and is restored first.
+// While this lives, the machine's keys (HKEY_LOCAL_MACHINE) are, for this
+// process alone, a scratch key of the current user's that starts as a copy
+// of the machine's DirectX key. The module reads them in this process, so a
+// test can change them as it likes and the machine stays as it was; a
+// scratch key left by an interrupted run is removed first.
 class DirectXKeyGuard {
 public:
     DirectXKeyGuard()
     {
-        HKEY backup = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, BackupKey, 0, KEY_READ, &backup) == ERROR_SUCCESS) {
-            RegCloseKey(backup);
-            Restore();
-        }
+        SHDeleteKeyA(HKEY_CURRENT_USER, StandInKey);
+        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, StandInKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &standIn_,
+                                  nullptr),
+                  ERROR_SUCCESS);
         HKEY source = nullptr;
-        hadKey_ = RegOpenKeyExA(HKEY_LOCAL_MACHINE, DirectXKey, 0, KEY_READ, &source) == ERROR_SUCCESS;
-        if (hadKey_) {
-            RegCreateKeyExA(HKEY_LOCAL_MACHINE, BackupKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr);
-            EXPECT_EQ(SHCopyKeyA(source, nullptr, backup, 0), ERROR_SUCCESS);
-            RegCloseKey(backup);
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DirectXKey, 0, KEY_READ, &source) == ERROR_SUCCESS) {
+            HKEY copy = nullptr;
+            RegCreateKeyExA(standIn_, DirectXKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &copy, nullptr);
+            EXPECT_EQ(SHCopyKeyA(source, nullptr, copy, 0), ERROR_SUCCESS);
+            RegCloseKey(copy);
             RegCloseKey(source);
         }
+        EXPECT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, standIn_), ERROR_SUCCESS);
     }
     ~DirectXKeyGuard()
     {
-        if (hadKey_)
-            Restore();
-        else
-            SHDeleteKeyA(HKEY_LOCAL_MACHINE, DirectXKey);
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        RegCloseKey(standIn_);
+        SHDeleteKeyA(HKEY_CURRENT_USER, StandInKey);
     }
     DirectXKeyGuard(const DirectXKeyGuard &) = delete;
     DirectXKeyGuard &operator=(const DirectXKeyGuard &) = delete;
@@ -496,51 +496,37 @@ public:
     }
     static void DeleteKey() { SHDeleteKeyA(HKEY_LOCAL_MACHINE, DirectXKey); }
 
-    // The value as stored, or "<missing>".
-    static std::string Version()
-    {
-        char text[512] = {};
-        DWORD size = sizeof text - 1;
-        if (RegGetValueA(HKEY_LOCAL_MACHINE, DirectXKey, "Version", RRF_RT_ANY, nullptr, text, &size) != ERROR_SUCCESS)
-            return "<missing>";
-        return std::string(text, size).c_str();
-    }
-
 private:
-    static void Restore()
-    {
-        SHDeleteKeyA(HKEY_LOCAL_MACHINE, DirectXKey);
-        HKEY backup = nullptr, target = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, BackupKey, 0, KEY_READ, &backup), ERROR_SUCCESS);
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, DirectXKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr);
-        EXPECT_EQ(SHCopyKeyA(backup, nullptr, target, 0), ERROR_SUCCESS);
-        RegCloseKey(target);
-        RegCloseKey(backup);
-        SHDeleteKeyA(HKEY_LOCAL_MACHINE, BackupKey);
-    }
-
-    bool hadKey_ = false;
+    HKEY standIn_ = nullptr;
 };
 
-TEST(DirectXProbe, ReadsThePrefixsVersionAndChangesNothing)
+// The machine's DirectX version text as stored, or "<missing>".
+std::string DirectXVersionText()
 {
-    SKIP_ON_WINDOWS_BECAUSE_IT_WOULD("change the machine's registry (HKLM), which needs administrator rights");
+    char text[512] = {};
+    DWORD size = sizeof text - 1;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, DirectXKey, "Version", RRF_RT_ANY, nullptr, text, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return std::string(text, size).c_str();
+}
+
+TEST(DirectXProbe, ReadsTheMachinesVersionAndChangesNothing)
+{
     DoublesOnSearchPath none("none");
     AudioLink al;
-    DirectXKeyGuard guard;
-    std::string before = DirectXKeyGuard::Version();
-    EXPECT_EQ(before, "4.09.00.0904");
+    std::string before = DirectXVersionText();
+    EXPECT_EQ(before, "4.09.00.0904") << "DirectX 9.0c's text, which Wine's prefix and Windows keep";
     EXPECT_EQ(al.BASSDIRECTXVERSION(), 9);
     EXPECT_EQ(al.BASSDIRECTXVERSION(), 9);
-    EXPECT_EQ(DirectXKeyGuard::Version(), before);
+    EXPECT_EQ(DirectXVersionText(), before);
 }
 
 TEST(DirectXProbe, MajorVersionIsTheSecondField)
 {
-    SKIP_ON_WINDOWS_BECAUSE_IT_WOULD("change the machine's registry (HKLM), which needs administrator rights");
     DoublesOnSearchPath none("none");
     AudioLink al;
     DirectXKeyGuard guard;
+    EXPECT_EQ(al.BASSDIRECTXVERSION(), 9) << "the copy of the machine's key";
     DirectXKeyGuard::SetVersion("4.08.01.0810");
     EXPECT_EQ(al.BASSDIRECTXVERSION(), 8);
     DirectXKeyGuard::SetVersion("4");
@@ -563,17 +549,21 @@ TEST(DirectXProbe, MajorVersionIsTheSecondField)
 
 TEST(DirectXProbe, MissingKeyOrValueGivesZero)
 {
-    SKIP_ON_WINDOWS_BECAUSE_IT_WOULD("change the machine's registry (HKLM), which needs administrator rights");
     DoublesOnSearchPath none("none");
     AudioLink al;
-    DirectXKeyGuard guard;
-    DirectXKeyGuard::SetVersion("4.08.01.0810");
-    EXPECT_EQ(al.BASSDIRECTXVERSION(), 8);
-    // What the last call read is not taken for the missing value.
-    DirectXKeyGuard::DeleteVersion();
-    EXPECT_EQ(al.BASSDIRECTXVERSION(), 0);
-    DirectXKeyGuard::DeleteKey();
-    EXPECT_EQ(al.BASSDIRECTXVERSION(), 0);
+    std::string machines = DirectXVersionText();
+    {
+        DirectXKeyGuard guard;
+        DirectXKeyGuard::SetVersion("4.08.01.0810");
+        EXPECT_EQ(al.BASSDIRECTXVERSION(), 8);
+        // What the last call read is not taken for the missing value.
+        DirectXKeyGuard::DeleteVersion();
+        EXPECT_EQ(al.BASSDIRECTXVERSION(), 0);
+        DirectXKeyGuard::DeleteKey();
+        EXPECT_EQ(al.BASSDIRECTXVERSION(), 0);
+    }
+    EXPECT_EQ(DirectXVersionText(), machines) << "the machine's own key is as it was";
+    EXPECT_EQ(al.BASSDIRECTXVERSION(), 9);
 }
 
 } // namespace
