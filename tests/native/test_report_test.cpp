@@ -56,6 +56,17 @@ TEST(SkippedCases, EachWithTheFirstLineOfItsReasonCountedOnce)
     EXPECT_TRUE(SkippedCases("").empty());
 }
 
+TEST(SearchPath, FoldersInOrderWithoutQuotesOrEmptyEntries)
+{
+    std::vector<std::wstring> folders =
+        SearchPathFolders(L"C:\\Windows\\system32;;\"C:\\Program Files\\Tools\";D:\\a;b\\;\"\";");
+    std::vector<std::wstring> expected{L"C:\\Windows\\system32", L"C:\\Program Files\\Tools", L"D:\\a", L"b\\"};
+    EXPECT_EQ(folders, expected);
+    EXPECT_TRUE(SearchPathFolders(L"").empty());
+    EXPECT_TRUE(SearchPathFolders(L";;").empty());
+    EXPECT_EQ(SearchPathFolders(L"only"), std::vector<std::wstring>{L"only"});
+}
+
 TEST(ReportLines, OutcomesSkipsAndTheSummary)
 {
     EXPECT_EQ(ResultLine("win64\\a.exe", Outcome::Passed, 0, 12, 0), "win64\\a.exe: passed (12 s)");

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,62 @@ public:
     DoublesOnSearchPath(const DoublesOnSearchPath &) = delete;
     DoublesOnSearchPath &operator=(const DoublesOnSearchPath &) = delete;
 };
+
+// Modules of the audio library's family that another program put where the
+// search for a module by name looks after the doubles' folder: the system
+// folders and PATH. One there would be loaded where a case leaves that
+// module out on purpose ("none", "bass-only"), and those cases would fail
+// for that reason alone. Their paths, one a line; empty on a clean machine.
+inline std::string OtherAudioModules()
+{
+    std::vector<std::string> folders;
+    char folder[MAX_PATH] = {};
+    if (GetSystemDirectoryA(folder, MAX_PATH))
+        folders.push_back(folder);
+    if (GetWindowsDirectoryA(folder, MAX_PATH)) {
+        folders.push_back(std::string(folder) + "\\System");
+        folders.push_back(folder);
+    }
+    std::vector<char> path(GetEnvironmentVariableA("PATH", nullptr, 0) + 1);
+    GetEnvironmentVariableA("PATH", path.data(), DWORD(path.size()));
+    std::string entries(path.data());
+    for (size_t start = 0; start <= entries.size();) {
+        size_t end = entries.find(';', start);
+        if (end == std::string::npos)
+            end = entries.size();
+        std::string entry = entries.substr(start, end - start);
+        entry.erase(std::remove(entry.begin(), entry.end(), '"'), entry.end());
+        if (!entry.empty())
+            folders.push_back(entry);
+        start = end + 1;
+    }
+    std::string found;
+    for (const std::string &where : folders)
+        for (const char *name : {"BASS.DLL", "BASSCD.DLL", "BASSENC.DLL", "BASSWMA.DLL", "BASS_VIS.DLL"}) {
+            DWORD attributes = GetFileAttributesA((where + "\\" + name).c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+                found += where + "\\" + name + "\n";
+        }
+    return found;
+}
+
+// Says at the start of the program, as a failure of its own, why the cases
+// that leave a module out would fail on this machine.
+class NoOtherAudioLibrary : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        std::string found = OtherAudioModules();
+        if (!found.empty())
+            ADD_FAILURE() << "another program's audio library is on this machine's search path, and it would be "
+                             "loaded where a case leaves the test doubles' module out:\n"
+                          << found << "Run these tests where those folders are not searched (the bundle's runner "
+                                      "leaves PATH folders out by itself; system folders it cannot).";
+    }
+};
+
+inline ::testing::Environment *const kNoOtherAudioLibrary =
+    ::testing::AddGlobalTestEnvironment(new NoOtherAudioLibrary);
 
 // A byte string made from bytes, to hand to an export that takes it over.
 inline BSTR ByteString(const std::string &bytes)

@@ -9,8 +9,9 @@
 // default it runs every architecture of the bundle that the machine can run
 // (a 64-bit Windows also runs the 32-bit programs). A program runs in its own
 // folder with the bundle's modules (<arch>\bin) first on PATH, as the build
-// runs them; programs it starts run inside the same time limit and end with
-// it.
+// runs them, and without PATH's folders that hold another audio library of
+// the doubles' names; programs it starts run inside the same time limit and
+// end with it.
 #include <windows.h>
 
 #include <cstdio>
@@ -116,6 +117,18 @@ void MakeFolders(const std::wstring &path)
         return;
     MakeFolders(ParentOf(path));
     CreateDirectoryW(path.c_str(), nullptr);
+}
+
+// The first module of the audio library's family in the folder (its file
+// name), or empty. The test doubles stand in for these.
+std::wstring AudioModuleIn(const std::wstring &folder)
+{
+    for (const wchar_t *name : {L"BASS.DLL", L"BASSCD.DLL", L"BASSENC.DLL", L"BASSWMA.DLL", L"BASS_VIS.DLL"}) {
+        DWORD attributes = GetFileAttributesW((folder + L"\\" + name).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return name;
+    }
+    return {};
 }
 
 struct Settings {
@@ -256,12 +269,24 @@ void RunArchitecture(const Settings &settings, const std::wstring &arch, Tally &
         chosen = listed;
 
     // The bundle's modules come first, as the build's do for its programs.
+    // A folder of the machine's PATH that holds a module of the audio
+    // library's family is left out: the module there would be loaded where
+    // a case leaves the doubles' one out on purpose.
     std::wstring bin = settings.root + L"\\" + arch + L"\\bin";
     DWORD length = GetEnvironmentVariableW(L"PATH", nullptr, 0);
     std::wstring oldPath(length, L'\0');
     length = GetEnvironmentVariableW(L"PATH", oldPath.data(), length);
     oldPath.resize(length);
-    SetEnvironmentVariableW(L"PATH", (bin + (oldPath.empty() ? L"" : L";" + oldPath)).c_str());
+    std::wstring programsPath = bin;
+    for (const std::wstring &folder : SearchPathFolders(oldPath)) {
+        std::wstring module = AudioModuleIn(folder);
+        if (module.empty())
+            programsPath += L";" + folder;
+        else
+            Say(name + ": note: " + ConsoleText(folder) + " is left out of the programs' PATH: it holds " +
+                ConsoleText(module) + ", which would stand in for the test doubles");
+    }
+    SetEnvironmentVariableW(L"PATH", programsPath.c_str());
 
     Say("== " + name + ": " + std::to_string(chosen.size()) + " programs (logs: " + ConsoleText(logs) + ")");
     Tally tally;
