@@ -498,7 +498,7 @@ TEST_F(RenderingEngine, FiveHundredPiecesLeaveNothingBehind)
     processcounts::Counts before = processcounts::Now();
     for (int n = 0; n < 500; ++n)
         cycle(n);
-    processcounts::Counts after = processcounts::Now();
+    processcounts::Counts after = processcounts::SettledNow(before);
     EXPECT_GT(played, 500 * 3 / 8) << "the WAVE files and the address play";
     EXPECT_EQ(after.handles, before.handles);
     EXPECT_EQ(after.freeSlots, before.freeSlots);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "machine_guard.h"
 #include "png_writer.h"
 #include "process_counts.h"
 
@@ -168,6 +169,7 @@ protected:
 
 TEST_F(PaintingTest, SelectedRowIsABandAcrossTheWholeWidthOverTheControlsBackground)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     HTREEITEM second = Child(1);
     SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(second));
     RECT text = TextRect(second);
@@ -193,6 +195,7 @@ TEST_F(PaintingTest, SelectedRowIsABandAcrossTheWholeWidthOverTheControlsBackgro
 
 TEST_F(PaintingTest, NoBandWithoutSelectionOrWithTheSelectionOutOfView)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     Picture plain = Capture(tree_);
     EXPECT_EQ(plain.Count(kBand), 0);
     EXPECT_EQ(Hex(plain.At(plain.width - 2, plain.height - 2)), Hex(kBackground));
@@ -209,6 +212,7 @@ TEST_F(PaintingTest, NoBandWithoutSelectionOrWithTheSelectionOutOfView)
 
 TEST_F(PaintingTest, BandInTheTreesOwnWhiteStillCoversTheRow)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     Bff_SetProperty(control_, 3, RGB(255, 255, 255));
     HTREEITEM first = Child(0);
     SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(first));
@@ -223,6 +227,7 @@ TEST_F(PaintingTest, BandInTheTreesOwnWhiteStillCoversTheRow)
 
 TEST_F(PaintingTest, PaintsAndControlsLeaveNoGdiObjectBehind)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     Capture(tree_);
     int before = LiveGdiObjects();
     HBRUSH leak = CreateSolidBrush(RGB(1, 2, 3));
@@ -249,14 +254,14 @@ TEST_F(PaintingTest, PaintsAndControlsLeaveNoGdiObjectBehind)
     int withPaints = LiveGdiObjects();
     for (int i = 0; i < 1000; ++i)
         SendMessageA(tree_, WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
-    EXPECT_EQ(LiveGdiObjects(), withPaints) << "after 1,000 paints into a memory context";
+    EXPECT_EQ(processcounts::Settled(LiveGdiObjects, withPaints), withPaints) << "after 1,000 paints into a memory context";
     EXPECT_EQ(Hex(GetPixel(memory, 1, TextRect(Child(0)).top + 1)), Hex(kBand)) << "they did paint";
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
     for (int i = 0; i < 100; ++i)
         RedrawWindow(tree_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    EXPECT_EQ(LiveGdiObjects(), before) << "after the window's own paints";
+    EXPECT_EQ(processcounts::Settled(LiveGdiObjects, before), before) << "after the window's own paints";
 
     // Each control fills and expands its desktop and paints once into a
     // memory context; the window's paints were counted above.
@@ -280,10 +285,10 @@ TEST_F(PaintingTest, PaintsAndControlsLeaveNoGdiObjectBehind)
     processcounts::Counts held = processcounts::Now();
     for (int i = 0; i < 100; ++i)
         createAndDestroy();
-    EXPECT_EQ(LiveGdiObjects(), before) << "after 100 controls";
-    EXPECT_EQ(LiveRecords(), records);
+    EXPECT_EQ(processcounts::Settled(LiveGdiObjects, before), before) << "after 100 controls";
+    EXPECT_EQ(processcounts::Settled(LiveRecords, records), records);
     // Nor anything else the process holds.
-    processcounts::Counts now = processcounts::Now();
+    processcounts::Counts now = processcounts::SettledNow(held);
     EXPECT_EQ(now.handles, held.handles) << "after 100 controls";
     EXPECT_EQ(now.windows, held.windows) << "after 100 controls";
     EXPECT_EQ(now.freeSlots, held.freeSlots) << "after 100 controls";
@@ -312,6 +317,7 @@ TEST_F(PaintingTest, RefreshRepaintsTheTreeToo)
 
 TEST_F(PaintingTest, PartialInvalidationRepaintsTheWholeTree)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     Capture(tree_);
     Bff_SetProperty(control_, 1, RGB(0x10, 0x90, 0x10));
     RECT corner{0, 0, 4, 4};
@@ -359,6 +365,7 @@ private:
 
 TEST(TransparentCopy, LeavesTheTransparentColourUnpainted)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     const COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255), green = RGB(0, 255, 0);
     Canvas source(4, 4, red);
     SetPixel(source.Get(), 1, 1, blue);
@@ -388,6 +395,7 @@ TEST(TransparentCopy, LeavesTheTransparentColourUnpainted)
 
 TEST(TransparentCopy, FillAndTextRestoreTheContext)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     Canvas canvas(40, 20, RGB(0, 0, 0));
     HDC dc = canvas.Get();
     SetTextColor(dc, RGB(1, 1, 1));
@@ -414,6 +422,7 @@ TEST(TransparentCopy, FillAndTextRestoreTheContext)
 
 TEST(TransparentCopy, OffscreenSurfaceReachesItsTargetInOneCopy)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     Canvas target(20, 20, RGB(0, 0, 0));
     int before = LiveGdiObjects();
     HDC surface = foldertree::OffscreenDC(target.Get(), 8, 6, 1);

@@ -60,23 +60,25 @@ inline void PumpMessages()
     }
 }
 
-// Item records alive on the process heap: blocks of exactly their size.
+// Item records alive on the process's heaps: blocks of exactly their size.
 inline int LiveRecords()
 {
     return int(processcounts::HeapBlocksOfSize(sizeof(foldertree::FolderItem)));
 }
 
-// The addresses of all busy heap blocks.
+// The addresses of all busy blocks of the process's heaps.
 inline std::set<const void *> BusyBlocks()
 {
     std::set<const void *> blocks;
-    HANDLE heap = GetProcessHeap();
-    HeapLock(heap);
-    PROCESS_HEAP_ENTRY entry{};
-    while (HeapWalk(heap, &entry))
-        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-            blocks.insert(entry.lpData);
-    HeapUnlock(heap);
+    for (HANDLE heap : processcounts::ProcessHeaps()) {
+        if (!HeapLock(heap))
+            continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heap, &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                blocks.insert(entry.lpData);
+        HeapUnlock(heap);
+    }
     return blocks;
 }
 

@@ -513,6 +513,7 @@ TEST_F(DragTest, ScrollsNearTheEdgesOnlyWithAScrollRange)
 
 TEST_F(DragTest, HiddenTreeShowsTheDesktopSnapshotBehindTheControl)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     HDC snapshot = TarnDCDesktop(1);
     ASSERT_NE(snapshot, nullptr);
     // Paint a mark into the snapshot where the control lies on the screen.

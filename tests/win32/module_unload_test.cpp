@@ -69,11 +69,11 @@ template <typename Round> void ExpectFlat(const char *what, Round round)
 {
     Counts before = processcounts::Now();
     round();
-    Counts after = processcounts::Now();
+    Counts after = processcounts::SettledNow(before);
     if (SameCounts(before, after))
         return;
     round();
-    ExpectSameCounts(after, processcounts::Now(), what);
+    ExpectSameCounts(after, processcounts::SettledNow(after), what);
 }
 
 // Loads the module cycles times, runs use on each load and frees it. A few

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "machine_guard.h"
 #include "png_writer.h"
 #include "temp_folder.h"
 #include "whole_file.h"
@@ -371,6 +372,7 @@ TEST(SkinFile, ReadFileSetsTheValuesAndAMissingOrBrokenOneGivesTheBuiltInSkin)
 
 TEST_F(Skinned, CaptionFrameAndButtonsAreDrawnInTheSkinColours)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     Viewer viewer(480, 320);
     EXPECT_EQ(ColourText(PixelOf(viewer.main, 240, FrameWidth + 2)), ColourText(CaptionColour));
     EXPECT_EQ(ColourText(PixelOf(viewer.main, 1, 160)), ColourText(FrameColour));
@@ -397,6 +399,7 @@ int CaptionTextPixels(HWND window)
 
 TEST_F(Skinned, CaptionTextIsDrawnAndRedrawnWhenTheTextChanges)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     Viewer viewer(480, 320);
     int shortTitle = CaptionTextPixels(viewer.main);
     EXPECT_GT(shortTitle, 20);
@@ -640,6 +643,7 @@ TEST_F(Skinned, DialogMessageMovesAmongTabStopsAndEnterPressesTheButton)
 
 TEST_F(Skinned, ButtonFaceIsDrawnInTheSkinOrRecordColourAndSinksWhenPushed)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     Viewer viewer(480, 320);
     THSTYLERECORD zero{};
     HWND plain = THBUT3D(viewer.holder, "Plain", THDEFAULTFONT(), 10, 5, 90, 24, 201, &zero);
@@ -799,6 +803,7 @@ TEST_F(Skinned, TextExtentGrowsWithTheTextAndItsLines)
 
 TEST_F(Skinned, TileBltRepeatsThePatternFromTheCorner)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     HDC screen = GetDC(nullptr);
     HDC target = CreateCompatibleDC(screen), source = CreateCompatibleDC(screen);
     HBITMAP canvas = CreateCompatibleBitmap(screen, 40, 30), pattern = CreateCompatibleBitmap(screen, 2, 2);
@@ -1000,6 +1005,7 @@ std::string WindowsPathOf(std::string path)
 
 TEST_F(Skinned, ScreenshotOfASkinnedWindowWithButtonsAndAMessageBox)
 {
+    SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
     Viewer viewer(560, 360);
     THSETSYSBUTTONTIP(viewer.main, "Close");
     THSETCTLTEXT(viewer.main, "Skinned viewer");
