@@ -195,6 +195,9 @@ TEST_F(PluginSearch, PluginsNamedOutsideTheCodePageAreListedByPathsThatLoad)
     for (const std::wstring &folder : {cyrillic, greek, japanese, fullwidthSolidus, std::wstring(L"Keep"),
                                        std::wstring(L"Keep\\Inner")})
         ASSERT_TRUE(CreateDirectoryW((root + L"\\" + folder).c_str(), nullptr));
+    if (!tempfolder::HasShortName(root + L"\\" + cyrillic))
+        GTEST_SKIP() << "the temporary folder's volume makes no short (8.3) names, and only those give these "
+                        "folders a path in the code page";
     // A real library image, so that the listed path is shown to load.
     WCHAR system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);

@@ -483,9 +483,24 @@ TEST_F(ViewerRun, CloseButtonAndWmCloseTakeTheSameClosePath)
 
 // ==== Navigation ===============================================================================================
 
+// After a PDF the viewer asks the first window of the document viewer's
+// title to close: one of a program the user has open would be closed.
+bool OtherReaderIsOpen()
+{
+    DWORD process = 0;
+    if (HWND other = FindWindowA(nullptr, "Acrobat Reader"))
+        GetWindowThreadProcessId(other, &process);
+    return process && process != GetCurrentProcessId();
+}
+
+constexpr char OtherReaderReason[] = "a window titled \"Acrobat Reader\" of another program is open, and after a "
+                                     "PDF the viewer would ask it to close; close it to run this case";
+
 TEST_F(ViewerRun, FirstPageFollowsTheCommandLine)
 {
     SKIP_ON_WINDOWS_UNLESS_THE_SCREEN_KEEPS_COLOURS();
+    if (OtherReaderIsOpen())
+        GTEST_SKIP() << OtherReaderReason;
     ViewerFiles files = PrepareViewer("command_line");
     std::string document = files.folder + "My Page.htm";
     WriteWholeFile(document, PageText);
@@ -795,15 +810,8 @@ HWND CreateReaderWindow()
 
 TEST_F(ViewerRun, AfterAPdfTheDocumentViewerIsAskedToClose)
 {
-    // The viewer asks the first window of that title to close: one of a
-    // program the user has open would be closed, and ours not asked.
-    if (HWND other = FindWindowA(nullptr, "Acrobat Reader")) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(other, &process);
-        if (process != GetCurrentProcessId())
-            GTEST_SKIP() << "a window titled \"Acrobat Reader\" of another program is open, and the viewer would "
-                            "ask it to close; close it to run this case";
-    }
+    if (OtherReaderIsOpen())
+        GTEST_SKIP() << OtherReaderReason;
     ViewerFiles files = PrepareViewer("pdf");
     HWND reader = CreateReaderWindow();
     ASSERT_NE(reader, nullptr);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "jaocx20.h"
+#include "machine_guard.h"
 #include "testbrowser/test_browser.h"
 
 namespace {
@@ -644,15 +645,18 @@ TEST_F(Container, BrowserProgIdIsLentOnlyWhileItsClaimantRuns)
         EXPECT_EQ(CLSID_WebBrowser, ClassOfProgId(L"Shell.Explorer.2")) << "the ended child's claim was dropped";
     }
 
-    // Only ever into a prefix of the build tree that holds the control.
-    wchar_t prefix[1024] = {};
-    GetEnvironmentVariableW(L"WINEPREFIX", prefix, 1024);
-    SetEnvironmentVariableW(L"WINEPREFIX", L"/tmp/elsewhere/wineprefix");
-    EXPECT_EQ(E_ACCESSDENIED, TestControls().Register(testbrowser::AsWebBrowser));
-    SetEnvironmentVariableW(L"WINEPREFIX", nullptr);
-    EXPECT_EQ(E_ACCESSDENIED, TestControls().Register(testbrowser::AsWebBrowser));
-    SetEnvironmentVariableW(L"WINEPREFIX", prefix);
-    EXPECT_EQ(S_OK, TestControls().Register());
+    // Under Wine only ever into a prefix of the build tree that holds the
+    // control (on Windows it registers for the current user alone).
+    if (machineguard::UnderWine()) {
+        wchar_t prefix[1024] = {};
+        GetEnvironmentVariableW(L"WINEPREFIX", prefix, 1024);
+        SetEnvironmentVariableW(L"WINEPREFIX", L"/tmp/elsewhere/wineprefix");
+        EXPECT_EQ(E_ACCESSDENIED, TestControls().Register(testbrowser::AsWebBrowser));
+        SetEnvironmentVariableW(L"WINEPREFIX", nullptr);
+        EXPECT_EQ(E_ACCESSDENIED, TestControls().Register(testbrowser::AsWebBrowser));
+        SetEnvironmentVariableW(L"WINEPREFIX", prefix);
+        EXPECT_EQ(S_OK, TestControls().Register());
+    }
 }
 
 // The platform's browser control cannot render here, but it must come and go

@@ -19,7 +19,8 @@ inline bool UnderWine()
 
 // Why colours read back from the screen would not be the ones painted, or
 // "" when they are: a desktop of fewer than 24 bits (a remote session at
-// 16 bits, say) rounds them, and a locked desktop gives no pixels at all.
+// 16 bits, say) rounds them, a locked desktop gives no pixels at all, and
+// without composition a covered window gives another's.
 inline std::string WhyTheScreenChangesColours()
 {
     HDC screen = GetDC(nullptr);
@@ -32,6 +33,19 @@ inline std::string WhyTheScreenChangesColours()
     if (!input)
         return "the desktop is locked or not shown, so windows give back no pixels";
     CloseDesktop(input);
+    // Without desktop composition (Windows 7's basic and classic themes, some
+    // virtual machines) a window gives back what the screen shows where it
+    // lies, covered or not, instead of its own pixels.
+    typedef HRESULT(WINAPI * CompositionQuery)(BOOL *);
+    if (HMODULE dwm = LoadLibraryA("dwmapi.dll")) {
+        auto query = reinterpret_cast<CompositionQuery>(
+            reinterpret_cast<void *>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
+        BOOL composed = TRUE;
+        bool off = query && SUCCEEDED(query(&composed)) && !composed;
+        FreeLibrary(dwm);
+        if (off)
+            return "desktop composition is off, so windows give back the screen's pixels, covered or not";
+    }
     return "";
 }
 

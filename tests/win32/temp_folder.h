@@ -73,4 +73,18 @@ inline std::string FreshFolder(const std::string &name)
     return folder;
 }
 
+// Whether the volume of the existing entry at path gave it a short (8.3)
+// name. A name outside the code page has a path in the code page only
+// through its short name, and volumes with short names turned off (often a
+// second NTFS drive, a ReFS or a developer drive on Windows) make none.
+inline bool HasShortName(const std::wstring &path)
+{
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return found.cAlternateFileName[0] != L'\0';
+}
+
 } // namespace tempfolder
