@@ -57,6 +57,26 @@ TEST(BassDoubles, VariantsExportTheirEntryPoints)
     EXPECT_EQ(ScratchFolder::Names(DoublesFolder("none")), std::vector<std::string>{});
 }
 
+// The check at each audio program's start finds a module of the family
+// that another program put on PATH, quoted or not, and nothing once it is
+// gone; the module itself is not loaded for it.
+TEST(BassDoubles, AnotherAudioLibraryOnThePathIsNamed)
+{
+    std::vector<char> saved(GetEnvironmentVariableA("PATH", nullptr, 0) + 1);
+    GetEnvironmentVariableA("PATH", saved.data(), DWORD(saved.size()));
+    EXPECT_EQ(OtherAudioModules(), "") << "this machine's own search path";
+
+    ScratchFolder other;
+    ASSERT_TRUE(WriteWholeFile(other / "BASSCD.DLL", "not a module"));
+    ASSERT_TRUE(SetEnvironmentVariableA("PATH", (std::string(saved.data()) + ";;\"" + other.Path() + "\"").c_str()));
+    EXPECT_EQ(OtherAudioModules(), other / "BASSCD.DLL" + "\n");
+    EXPECT_FALSE(IsModuleLoaded("BASSCD.DLL"));
+    ASSERT_TRUE(DeleteFileA((other / "BASSCD.DLL").c_str()));
+    CreateDirectoryA((other / "BASS.DLL").c_str(), nullptr);
+    EXPECT_EQ(OtherAudioModules(), "") << "a folder of that name is no module";
+    SetEnvironmentVariableA("PATH", saved.data());
+}
+
 TEST(BassDoubles, RecordCallsAndAnswerAsScripted)
 {
     bassdouble::Reset();
