@@ -70,15 +70,7 @@ inline int LiveRecords()
 inline std::set<const void *> BusyBlocks()
 {
     std::set<const void *> blocks;
-    for (HANDLE heap : processcounts::ProcessHeaps()) {
-        if (!HeapLock(heap))
-            continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heap, &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                blocks.insert(entry.lpData);
-        HeapUnlock(heap);
-    }
+    processcounts::ForEachBusyBlock([&](const PROCESS_HEAP_ENTRY &entry) { blocks.insert(entry.lpData); });
     return blocks;
 }
 

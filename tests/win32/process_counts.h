@@ -1,8 +1,9 @@
 // What a process holds, counted from inside it: thread-local slots, open
-// handles, heap memory in use, GDI objects, windows. Wine answers GetProcessHandleCount and
-// GetGuiResources with 0, so these count by probing: every slot that can
-// still be taken, every handle value the system accepts, every busy block of
-// every heap. Shared by the endurance tests and benchmarks.
+// handles, heap memory in use, GDI objects, windows. Wine answers
+// GetProcessHandleCount and GetGuiResources with 0, so these count by
+// probing: every slot that can still be taken, every handle value the system
+// accepts, every busy block of every heap. Shared by the endurance tests and
+// benchmarks.
 #pragma once
 #include <windows.h>
 
@@ -39,47 +40,39 @@ inline unsigned OpenHandles()
     return count;
 }
 
-// The process's heaps: the process heap, the C runtime's (its own on some
-// systems) and any a library made.
-inline std::vector<HANDLE> ProcessHeaps()
+// Calls visit(entry) for each busy block of the process's heaps: the
+// process heap, the C runtime's (its own on some systems) and any a library
+// made.
+template <typename Visit> void ForEachBusyBlock(Visit visit)
 {
     std::vector<HANDLE> heaps(256);
     DWORD count = GetProcessHeaps(DWORD(heaps.size()), heaps.data());
     heaps.resize(count < heaps.size() ? count : heaps.size());
-    return heaps;
+    for (HANDLE heap : heaps) {
+        if (!HeapLock(heap))
+            continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heap, &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                visit(entry);
+        HeapUnlock(heap);
+    }
 }
 
 // Bytes in busy blocks of all the process's heaps.
 inline size_t HeapBytesInUse()
 {
     size_t total = 0;
-    for (HANDLE heap : ProcessHeaps()) {
-        if (!HeapLock(heap))
-            continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heap, &entry)) {
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                total += entry.cbData;
-        }
-        HeapUnlock(heap);
-    }
+    ForEachBusyBlock([&](const PROCESS_HEAP_ENTRY &entry) { total += entry.cbData; });
     return total;
 }
 
-// Busy blocks of exactly size bytes on the process's heaps: the records of
-// one kind that a module allocates.
+// Busy blocks of exactly size bytes: the records of one kind that a module
+// allocates.
 inline unsigned HeapBlocksOfSize(size_t size)
 {
     unsigned count = 0;
-    for (HANDLE heap : ProcessHeaps()) {
-        if (!HeapLock(heap))
-            continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heap, &entry))
-            if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && entry.cbData == size)
-                ++count;
-        HeapUnlock(heap);
-    }
+    ForEachBusyBlock([&](const PROCESS_HEAP_ENTRY &entry) { count += entry.cbData == size; });
     return count;
 }
 
