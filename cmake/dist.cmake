@@ -6,13 +6,8 @@
 #
 #   cmake -DSOURCE=<repository> -DBUILD=<win32 build tree> -DBUILD64=<win64 build tree>
 #         -DOUT=<dist folder> -DSTRIP=<i686 strip> -DSTRIP64=<x86_64 strip> -P cmake/dist.cmake
-file(STRINGS ${SOURCE}/resources/module_version.h version_line REGEX "TARN_VERSION_TEXT")
-string(REGEX MATCH "\"([0-9.]+)\"" _ "${version_line}")
-set(VERSION ${CMAKE_MATCH_1})
-set(name tarn-support-${VERSION})
-set(stage ${OUT}/${name})
-
-file(REMOVE_RECURSE ${stage} ${OUT}/${name}.zip)
+include(${CMAKE_CURRENT_LIST_DIR}/package_stage.cmake)
+package_stage(tarn-support)
 file(MAKE_DIRECTORY ${stage}/include ${stage}/docs)
 
 function(copy_module strip from to)
@@ -56,9 +51,4 @@ file(COPY ${SOURCE}/include/audiolink.h ${SOURCE}/include/foldertree.h ${SOURCE}
 file(COPY ${SOURCE}/docs/api-reference.md DESTINATION ${stage}/docs)
 configure_file(${SOURCE}/dist/README.txt ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
 
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${name}.zip --format=zip ${name}
-                WORKING_DIRECTORY ${OUT} RESULT_VARIABLE failed)
-if(failed)
-    message(FATAL_ERROR "dist: cannot write ${OUT}/${name}.zip")
-endif()
-message(STATUS "dist: ${OUT}/${name}.zip")
+package_archive(dist)

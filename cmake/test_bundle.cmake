@@ -12,12 +12,8 @@
 #
 #   cmake -DSOURCE=<repository> -DBUILD=<win32 build tree> -DBUILD64=<win64 build tree>
 #         -DOUT=<dist folder> -DSTRIP=<i686 strip> -DSTRIP64=<x86_64 strip> -P cmake/test_bundle.cmake
-file(STRINGS ${SOURCE}/resources/module_version.h version_line REGEX "TARN_VERSION_TEXT")
-string(REGEX MATCH "\"([0-9.]+)\"" _ "${version_line}")
-set(name tarn-support-tests-${CMAKE_MATCH_1})
-set(stage ${OUT}/${name})
-file(REMOVE_RECURSE ${stage} ${OUT}/${name}.zip)
-file(MAKE_DIRECTORY ${stage})
+include(${CMAKE_CURRENT_LIST_DIR}/package_stage.cmake)
+package_stage(tarn-support-tests)
 
 # copy_stripped(<strip tool> <file> <to folder>)
 function(copy_stripped strip from to)
@@ -92,9 +88,4 @@ foreach(folder ${SOURCE} ${BUILD} ${BUILD64})
 endforeach()
 configure_file(${SOURCE}/tools/test-bundle/README.txt ${stage}/README.txt NEWLINE_STYLE CRLF)
 
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${name}.zip --format=zip ${name}
-                WORKING_DIRECTORY ${OUT} RESULT_VARIABLE failed)
-if(failed)
-    message(FATAL_ERROR "test bundle: cannot write ${OUT}/${name}.zip")
-endif()
-message(STATUS "test bundle: ${OUT}/${name}.zip")
+package_archive("test bundle")

@@ -2,6 +2,7 @@
 // framework's output, and the lines it prints.
 #include <gtest/gtest.h>
 
+#include "test-bundle/search_path.h"
 #include "test-bundle/test_report.h"
 
 using namespace testbundle;

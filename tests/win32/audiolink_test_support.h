@@ -6,11 +6,11 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "bass_double.h"
+#include "test-bundle/audio_family.h"
 #include "temp_folder.h"
 #include "whole_file.h"
 
@@ -57,39 +57,25 @@ public:
 
 // Modules of the audio library's family that another program put where the
 // search for a module by name looks after the doubles' folder: the system
-// folders and PATH. One there would be loaded where a case leaves that
-// module out on purpose ("none", "bass-only"), and those cases would fail
-// for that reason alone. Their paths, one a line; empty on a clean machine.
+// folders and PATH. Their paths, one a line; empty on a clean machine.
 inline std::string OtherAudioModules()
 {
-    std::vector<std::string> folders;
-    char folder[MAX_PATH] = {};
-    if (GetSystemDirectoryA(folder, MAX_PATH))
+    std::vector<std::wstring> folders;
+    wchar_t folder[MAX_PATH] = {};
+    if (GetSystemDirectoryW(folder, MAX_PATH))
         folders.push_back(folder);
-    if (GetWindowsDirectoryA(folder, MAX_PATH)) {
-        folders.push_back(std::string(folder) + "\\System");
+    if (GetWindowsDirectoryW(folder, MAX_PATH)) {
+        folders.push_back(std::wstring(folder) + L"\\System");
         folders.push_back(folder);
     }
-    std::vector<char> path(GetEnvironmentVariableA("PATH", nullptr, 0) + 1);
-    GetEnvironmentVariableA("PATH", path.data(), DWORD(path.size()));
-    std::string entries(path.data());
-    for (size_t start = 0; start <= entries.size();) {
-        size_t end = entries.find(';', start);
-        if (end == std::string::npos)
-            end = entries.size();
-        std::string entry = entries.substr(start, end - start);
-        entry.erase(std::remove(entry.begin(), entry.end(), '"'), entry.end());
-        if (!entry.empty())
-            folders.push_back(entry);
-        start = end + 1;
-    }
+    for (const std::wstring &entry : testbundle::SearchPathFolders(audiofamily::Path()))
+        folders.push_back(entry);
     std::string found;
-    for (const std::string &where : folders)
-        for (const char *name : {"BASS.DLL", "BASSCD.DLL", "BASSENC.DLL", "BASSWMA.DLL", "BASS_VIS.DLL"}) {
-            DWORD attributes = GetFileAttributesA((where + "\\" + name).c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-                found += where + "\\" + name + "\n";
-        }
+    for (const std::wstring &where : folders) {
+        std::wstring module = audiofamily::ModuleIn(where);
+        if (!module.empty())
+            found += wholefile::Ansi(where + L"\\" + module) + "\n";
+    }
     return found;
 }
 

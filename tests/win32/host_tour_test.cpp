@@ -131,25 +131,28 @@ std::vector<std::string> HostProcesses()
     return images;
 }
 
-BOOL CALLBACK CollectClass(HWND window, LPARAM lParam)
-{
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (!IsBelow(ImageOf(processId), OwnFolder()))
-        return TRUE;
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    reinterpret_cast<std::vector<std::string> *>(lParam)->push_back(name);
-    return TRUE;
-}
-
 // The classes of top-level windows of processes that run from the build's
 // own folder (this one included).
 std::vector<std::string> TopLevelClasses()
 {
-    std::vector<std::string> classes;
-    EnumWindows(CollectClass, reinterpret_cast<LPARAM>(&classes));
-    return classes;
+    struct Search {
+        std::string own = OwnFolder();
+        std::vector<std::string> classes;
+        static BOOL CALLBACK Collect(HWND window, LPARAM context)
+        {
+            auto *search = reinterpret_cast<Search *>(context);
+            DWORD processId = 0;
+            GetWindowThreadProcessId(window, &processId);
+            if (IsBelow(ImageOf(processId), search->own)) {
+                char name[64] = {};
+                GetClassNameA(window, name, sizeof name);
+                search->classes.push_back(name);
+            }
+            return TRUE;
+        }
+    } search;
+    EnumWindows(Search::Collect, reinterpret_cast<LPARAM>(&search));
+    return search.classes;
 }
 
 std::uint32_t Little32(const std::string &bytes, size_t at)

@@ -144,29 +144,31 @@ inline Counts Now()
 // On Windows the system's own threads hold a handle, a window or a GDI
 // object of the process for a moment (a thread-pool worker, a thread's
 // input-method window), and a count read just then is too high. What a
-// module leaks stays; such a moment passes. So a count that is not yet back
-// to what is expected is read again, for up to two seconds.
-template <typename Read, typename Value> Value Settled(Read read, Value expected)
+// module leaks stays; such a moment passes. So a reading that is not yet
+// back is taken again, for up to two seconds; the last one is returned.
+template <typename Read, typename Back> auto ReadUntilBack(Read read, Back back)
 {
-    Value value = read();
-    for (DWORD start = GetTickCount(); value > expected && GetTickCount() - start < 2000; value = read())
+    auto value = read();
+    for (DWORD start = GetTickCount(); !back(value) && GetTickCount() - start < 2000; value = read())
         Sleep(50);
     return value;
 }
 
-// The counts, read again the same way while any of them (the heap's bytes
-// aside, which have their slack) is not back to where it was before.
+// A count, read until it is back to what is expected.
+template <typename Read, typename Value> Value Settled(Read read, Value expected)
+{
+    return ReadUntilBack(read, [&](Value value) { return value <= expected; });
+}
+
+// The counts, read until all of them (the heap's bytes aside, which have
+// their slack) are back to where they were before.
 inline Counts SettledNow(const Counts &before)
 {
-    auto back = [&](const Counts &now) {
+    return ReadUntilBack(Now, [&](const Counts &now) {
         return now.freeSlots >= before.freeSlots && now.handles <= before.handles &&
                now.gdiObjects <= before.gdiObjects && now.windows <= before.windows &&
                now.openFiles <= before.openFiles;
-    };
-    Counts now = Now();
-    for (DWORD start = GetTickCount(); !back(now) && GetTickCount() - start < 2000; now = Now())
-        Sleep(50);
-    return now;
+    });
 }
 
 // Handles open in another process (opened with PROCESS_DUP_HANDLE): the

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "audio_family.h"
 #include "test_report.h"
 
 using namespace testbundle;
@@ -117,18 +118,6 @@ void MakeFolders(const std::wstring &path)
         return;
     MakeFolders(ParentOf(path));
     CreateDirectoryW(path.c_str(), nullptr);
-}
-
-// The first module of the audio library's family in the folder (its file
-// name), or empty. The test doubles stand in for these.
-std::wstring AudioModuleIn(const std::wstring &folder)
-{
-    for (const wchar_t *name : {L"BASS.DLL", L"BASSCD.DLL", L"BASSENC.DLL", L"BASSWMA.DLL", L"BASS_VIS.DLL"}) {
-        DWORD attributes = GetFileAttributesW((folder + L"\\" + name).c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return name;
-    }
-    return {};
 }
 
 struct Settings {
@@ -273,13 +262,10 @@ void RunArchitecture(const Settings &settings, const std::wstring &arch, Tally &
     // library's family is left out: the module there would be loaded where
     // a case leaves the doubles' one out on purpose.
     std::wstring bin = settings.root + L"\\" + arch + L"\\bin";
-    DWORD length = GetEnvironmentVariableW(L"PATH", nullptr, 0);
-    std::wstring oldPath(length, L'\0');
-    length = GetEnvironmentVariableW(L"PATH", oldPath.data(), length);
-    oldPath.resize(length);
+    std::wstring oldPath = audiofamily::Path();
     std::wstring programsPath = bin;
     for (const std::wstring &folder : SearchPathFolders(oldPath)) {
-        std::wstring module = AudioModuleIn(folder);
+        std::wstring module = audiofamily::ModuleIn(folder);
         if (module.empty())
             programsPath += L";" + folder;
         else

@@ -107,25 +107,6 @@ std::vector<SkippedCase> SkippedCases(std::string_view output)
     return cases;
 }
 
-std::vector<std::wstring> SearchPathFolders(std::wstring_view path)
-{
-    std::vector<std::wstring> folders;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find(L';', start);
-        if (end == std::wstring_view::npos)
-            end = path.size();
-        std::wstring folder;
-        for (wchar_t c : path.substr(start, end - start))
-            if (c != L'"')
-                folder += c;
-        if (!folder.empty())
-            folders.push_back(folder);
-        start = end + 1;
-    }
-    return folders;
-}
-
 std::string ResultLine(const std::string &name, Outcome outcome, unsigned long exitCode, int seconds,
                        size_t skipped)
 {

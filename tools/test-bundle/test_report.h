@@ -1,6 +1,6 @@
 // What the test bundle's runner reads and writes, without Windows: its list
-// of programs, the cases a program's output says it skipped, the folders of
-// a search path, and the lines of its report.
+// of programs, the cases a program's output says it skipped, and the lines
+// of its report.
 #pragma once
 
 #include <string>
@@ -34,10 +34,6 @@ struct SkippedCase {
 //   [  SKIPPED ] Suite.Case (N ms)
 // and lists them once more in its summary, which is not counted again.
 std::vector<SkippedCase> SkippedCases(std::string_view output);
-
-// The folders of a search path such as PATH, in order: split at ';', the
-// quotes that may enclose a folder taken off, empty entries left out.
-std::vector<std::wstring> SearchPathFolders(std::wstring_view path);
 
 // How one program ended.
 enum class Outcome { Passed, Failed, TimedOut, NotStarted };
