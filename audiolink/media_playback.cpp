@@ -125,8 +125,12 @@ int OpenMedia(HWND window, std::string name)
         return CannotOpenFile;
 
     if (!EngineReady) {
-        if (!BASSINIT(1, 44100, 0, window))
-            return BASSERRORGETCODE();
+        // Output the host initialised itself is as good as our own.
+        if (!BASSINIT(1, 44100, 0, window)) {
+            int error = BASSERRORGETCODE();
+            if (error != BASS_ERROR_ALREADY)
+                return error;
+        }
         EngineReady = true;
     }
 

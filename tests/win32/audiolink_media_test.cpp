@@ -457,6 +457,54 @@ TEST_F(Media, FailuresOfTheStartSequence)
     EXPECT_EQ(Open(path), 0);
 }
 
+// A host that initialised output itself with BASSINIT: BASSOPEN's own
+// initialisation is refused as already done, and media opens all the same.
+TEST_F(Media, OutputTheHostInitialisedIsTakenAsReady)
+{
+    EXPECT_EQ(BASSINIT(1, 44100, 0, nullptr), TRUE);
+    bassdouble::SetResult("BASS_Init", 0);
+    bassdouble::SetResult("BASS_ErrorGetCode", BASS_ERROR_ALREADY);
+    std::string path = Write("a.mp3", std::string(200, 'a'));
+    EXPECT_EQ(Open(path), 0);
+    EXPECT_EQ(PendingKind, audiolink::StreamKind);
+    bassdouble::SetResult("BASS_StreamCreateFile", 0x150);
+    EXPECT_EQ(BASSPLAY(0, 0), 0);
+    EXPECT_EQ(BASSMEDIATYPE(), 3);
+    bassdouble::ClearCalls();
+    EXPECT_EQ(Open(path), 0);
+    EXPECT_EQ(bassdouble::CallsOf("BASS_Init").size(), 0u) << "output is taken as ready from then on";
+}
+
+// Unloading with a channel playing forgets everything of the library that
+// went: its channel and effects; the next load's first open initialises
+// output again, and play goes on as on a first load.
+TEST_F(Media, AReloadWithAChannelOpenStartsAfresh)
+{
+    EqualizerDialog dialog;
+    std::string path = Write("a.mp3", std::string(200, 'a'));
+    EXPECT_EQ(Open(path), 0);
+    bassdouble::SetResult("BASS_StreamCreateFile", 0x160);
+    bassdouble::SetResult("BASS_ChannelSetFX", 0x7200);
+    ASSERT_EQ(BASSPLAY(0, 0), 0);
+    ASSERT_EQ(BASSFXCHANNEL(1), 0x7200u);
+
+    BASSUNLOAD();
+    EXPECT_EQ(BASSHANDLEINUSE(), 0u);
+    EXPECT_EQ(BASSMEDIATYPE(), 0);
+    EXPECT_EQ(BASSFXCHANNEL(1), 0u) << "an effect of the library that went";
+
+    BASSLOAD();
+    bassdouble::ClearCalls();
+    EXPECT_EQ(BASSCLOSECHANNEL(0), 0);
+    EXPECT_TRUE(EntryCalls().empty()) << "nothing of the old library is freed through the new one";
+    EXPECT_EQ(Open(path), 0);
+    EXPECT_EQ(bassdouble::CallsOf("BASS_Init").size(), 1u) << "output is initialised again";
+    bassdouble::SetResult("BASS_StreamCreateFile", 0x170);
+    EXPECT_EQ(BASSPLAY(0, 0), 0);
+    EXPECT_EQ(BASSHANDLEINUSE(), 0x170u);
+    EXPECT_EQ(BASSMEDIATYPE(), 3);
+}
+
 // A channel whose start failed is still the current one: closing it frees it
 // as what it was made, not as what played before it, and its length is read
 // the same way.
