@@ -54,37 +54,73 @@ void Release(HMODULE &slot)
     }
 }
 
-void LoadAudioLibrary()
+// The add-ons serve the library they were loaded beside: without it they
+// are released, whichever load brought them.
+void ReleaseAddOns()
 {
-    LoadInto(ModuleTable.BassModule, BASS_MODULE_NAME);
-    if (ModuleTable.BassModule) {
-        LoadInto(ModuleTable.WmaModule, BASSWMA_MODULE_NAME);
-        if (auto getVersion = bass::Find<bass::entry::BASS_GetVersion>())
-            BassVersionText = VersionText(getVersion());
-        AddOnSet addOns = AddOnsForVersion(VersionNumber(BassVersionText));
-        if (addOns.encoderAndCd) {
-            LoadInto(ModuleTable.EncModule, BASSENC_MODULE_NAME);
-            LoadInto(ModuleTable.CdModule, BASSCD_MODULE_NAME);
-        }
-        if (addOns.visualisation)
-            LoadInto(ModuleTable.VisModule, BASSVIS_MODULE_NAME);
-    }
-    RotateStep = DefaultRotateStep;
-}
-
-void UnloadAudioLibrary()
-{
-    if (!ModuleTable.BassModule)
-        return;
-    BASSFREE();
-    // Freeing output ends every download; a copy still open would stay
-    // locked and unfinished.
-    DisarmDownload();
-    Release(ModuleTable.BassModule);
     Release(ModuleTable.WmaModule);
     Release(ModuleTable.EncModule);
     Release(ModuleTable.CdModule);
     Release(ModuleTable.VisModule);
+}
+
+// What belonged to the library that goes: its channel, the effects on that
+// channel, its download, and its output, which the next BASSOPEN
+// initialises anew. The pending media is a name, not the library's, and
+// stays.
+void ForgetLibraryState()
+{
+    // Freeing output ends every download; a copy still open would stay
+    // locked and unfinished.
+    DisarmDownload();
+    CurrentChannel = 0;
+    CurrentChannelKind = NoMedia;
+    FxSlots = FxSlotTable{};
+    EngineReady = false;
+}
+
+void UnloadAudioLibrary()
+{
+    if (ModuleTable.BassModule) {
+        BASSFREE();
+        ForgetLibraryState();
+        Release(ModuleTable.BassModule);
+    }
+    ReleaseAddOns();
+}
+
+void LoadAudioLibrary()
+{
+    HMODULE bass = LoadLibraryA(BASS_MODULE_NAME);
+    if (!bass) {
+        // A reload that cannot find the library: the earlier load is ended
+        // as BASSUNLOAD ends it, output first, so that nothing of it is
+        // left running or held.
+        UnloadAudioLibrary();
+    } else {
+        // The same module when it was loaded before: one reference is kept.
+        if (ModuleTable.BassModule)
+            FreeLibrary(ModuleTable.BassModule);
+        ModuleTable.BassModule = bass;
+        LoadInto(ModuleTable.WmaModule, BASSWMA_MODULE_NAME);
+        if (auto getVersion = bass::Find<bass::entry::BASS_GetVersion>())
+            BassVersionText = VersionText(getVersion());
+        // An add-on that this version does not take is not kept from a load
+        // that did.
+        AddOnSet addOns = AddOnsForVersion(VersionNumber(BassVersionText));
+        if (addOns.encoderAndCd) {
+            LoadInto(ModuleTable.EncModule, BASSENC_MODULE_NAME);
+            LoadInto(ModuleTable.CdModule, BASSCD_MODULE_NAME);
+        } else {
+            Release(ModuleTable.EncModule);
+            Release(ModuleTable.CdModule);
+        }
+        if (addOns.visualisation)
+            LoadInto(ModuleTable.VisModule, BASSVIS_MODULE_NAME);
+        else
+            Release(ModuleTable.VisModule);
+    }
+    RotateStep = DefaultRotateStep;
 }
 
 bool IsAvailable()

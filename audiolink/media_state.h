@@ -43,8 +43,8 @@ enum MediaKind : int {
 // form).
 extern int PendingKind;
 extern std::string PendingPath;
-// The channel BASSPLAY created last; 0 = none. Channel arguments of 0 mean
-// this one.
+// The channel BASSPLAY created last; 0 = none, and after the library that
+// made it is unloaded. Channel arguments of 0 mean this one.
 extern DWORD CurrentChannel;
 // The kind BASSPLAY last started; never reset.
 extern int CurrentMediaType;
@@ -57,7 +57,8 @@ extern int CurrentChannelKind;
 // or a network name's base name.
 extern std::string MusicName;
 extern std::string StreamName;
-// Set once BASSOPEN has initialised output itself; never cleared.
+// Set once BASSOPEN has initialised output, or found it initialised by the
+// host; cleared when the library goes (BASSUNLOAD, a failed reload).
 extern bool EngineReady;
 
 // Phase advance per sample frame of the rotate effect. Written by BASSLOAD

@@ -248,6 +248,34 @@ TEST_F(Frame, AVersionIsKeptWhenTheNextLoadFindsNone)
     EXPECT_NE(strstr(path, "bare"), nullptr) << path;
 }
 
+// A reload keeps only what it loads itself. A version that takes fewer
+// add-ons leaves the others released; a library gone from under the bridge
+// (here the test frees the bridge's reference, and nothing is left on the
+// search path) ends the earlier load as an unload does.
+TEST_F(Frame, AReloadKeepsOnlyWhatItLoads)
+{
+    AudioLink al;
+    {
+        DoublesOnSearchPath full("full");
+        al.BASSLOAD();
+        ASSERT_TRUE(IsModuleLoaded("BASS_VIS.DLL"));
+        bassdouble::SetResult("BASS_GetVersion", Version(1, 7));
+        al.BASSLOAD();
+        EXPECT_TRUE(IsModuleLoaded("BASSWMA.DLL"));
+        for (const char *module : {"BASSENC.DLL", "BASSCD.DLL", "BASS_VIS.DLL"})
+            EXPECT_FALSE(IsModuleLoaded(module)) << module << " kept from the earlier load";
+    }
+    ASSERT_TRUE(FreeLibrary(GetModuleHandleA("BASS.DLL")));
+    ASSERT_FALSE(IsModuleLoaded("BASS.DLL"));
+    DoublesOnSearchPath none("none");
+    al.BASSLOAD();
+    EXPECT_EQ(al.BASSAVAILABLE(), 0);
+    EXPECT_FALSE(IsModuleLoaded("BASSWMA.DLL")) << "an add-on outlived the library it serves";
+    bassdouble::ClearCalls();
+    al.BASSUNLOAD();
+    EXPECT_TRUE(bassdouble::Calls().empty());
+}
+
 TEST_F(Frame, MissingAddOnsAreLeftOutQuietly)
 {
     DoublesOnSearchPath bassOnly("bass-only");
