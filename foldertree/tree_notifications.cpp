@@ -58,6 +58,29 @@ void FreeFolderItem(FolderItem *record)
     HeapFree(GetProcessHeap(), 0, record);
 }
 
+namespace {
+
+// The record of an item the tree is deleting. The control routes its
+// tree's notifications itself, and a host that routes them again delivers
+// the same deletion twice: the record is freed only while the item still
+// holds it, and the item lets go of it first.
+void FreeDeletedItem(HWND tree, const TVITEMA &item)
+{
+    auto *record = reinterpret_cast<FolderItem *>(item.lParam);
+    if (!record)
+        return;
+    TVITEMA held{};
+    held.mask = TVIF_HANDLE | TVIF_PARAM;
+    held.hItem = item.hItem;
+    if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&held)) || held.lParam != item.lParam)
+        return;
+    held.lParam = 0;
+    SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&held));
+    FreeFolderItem(record);
+}
+
+} // namespace
+
 int HandleTreeNotify(HWND control, int id, NMHDR *header)
 {
     if (!header)
@@ -74,7 +97,7 @@ int HandleTreeNotify(HWND control, int id, NMHDR *header)
         return 1;
     case TVN_DELETEITEMA:
         // The one place where an item's record is freed.
-        FreeFolderItem(reinterpret_cast<FolderItem *>(change->itemOld.lParam));
+        FreeDeletedItem(tree, change->itemOld);
         return 1;
     default:
         return 0;

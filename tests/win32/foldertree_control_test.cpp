@@ -317,6 +317,43 @@ TEST(FolderTreeControl, DestroyingTheControlFreesEveryRecordAndList)
     RemoveTree(base);
 }
 
+// A host that routes the tree's notifications by hand as well, keeping a
+// record-sized block of its own in between: every deletion reaches
+// Bff_WM_NOTIFY twice. Each record is freed once, and the host's block is
+// left alone.
+struct HandRouting {
+    static LRESULT CALLBACK Procedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto original = reinterpret_cast<WNDPROC>(GetPropA(control, "HandRoutingOriginal"));
+        LRESULT result = CallWindowProcA(original, control, message, wParam, lParam);
+        if (message == WM_NOTIFY && reinterpret_cast<NMHDR *>(lParam)->code == UINT(TVN_DELETEITEMA)) {
+            if (!hostBlock)
+                hostBlock = HeapAlloc(GetProcessHeap(), 0, sizeof(foldertree::FolderItem));
+            Bff_WM_NOTIFY(control, int(wParam), reinterpret_cast<NMHDR *>(lParam));
+        }
+        return result;
+    }
+    static void *hostBlock;
+};
+void *HandRouting::hostBlock = nullptr;
+
+TEST(FolderTreeControl, ASecondDeliveryOfADeletionIsHarmless)
+{
+    std::string base = FreshFolder("ft_twice");
+    MakeFolders(base, {"a\b", "c"});
+    int before = LiveRecords();
+    HostWindow host;
+    HWND control = NewControl(host.Get(), (base + "\a").c_str());
+    SetPropA(control, "HandRoutingOriginal",
+             reinterpret_cast<HANDLE>(SetWindowLongPtrA(control, GWLP_WNDPROC, LONG_PTR(HandRouting::Procedure))));
+    DestroyWindow(control);
+    ASSERT_NE(HandRouting::hostBlock, nullptr);
+    EXPECT_EQ(BusyBlocks().count(HandRouting::hostBlock), 1u) << "the host's own block was freed";
+    EXPECT_EQ(processcounts::Settled(LiveRecords, before + 1), before + 1);
+    HeapFree(GetProcessHeap(), 0, HandRouting::hostBlock);
+    RemoveTree(base);
+}
+
 TEST(FolderTreeControl, TwoControlsEachSelectInTheirOwnTree)
 {
     std::string base = FreshFolder("ft_two");
