@@ -30,7 +30,8 @@
  * be done (in particular when "BASS.DLL" or the entry point a call needs is
  * missing), the audio library's error code where an export says so, and -1
  * where BASSERRORGETCODE or BASSSTART find the library loaded but the entry
- * point missing. Yes/no answers computed here are -1 (yes) and 0 (no).
+ * point missing (the exports that answer an error code pass it on). Yes/no
+ * answers computed here are -1 (yes) and 0 (no).
  *
  * Channel arguments documented as "0 = current" stand for the channel that
  * the last BASSPLAY created.
@@ -112,9 +113,10 @@ typedef void(__stdcall *AUDIOLINK_DOWNLOADPROC)(const void *block, DWORD length,
 typedef void(__stdcall *AUDIOLINK_DSPPROC)(DWORD dsp, DWORD channel, void *buffer, DWORD length, DWORD_PTR user);
 
 /* The export DOWNLOADPROC (audiolink's own download procedure, the one
-   BASSPLAY hands to the audio library when it saves a network stream) has
-   the name the audio library's header gives its callback TYPE, so it is not
-   declared by default: a file that includes both headers still compiles.
+   BASSPLAY hands to the audio library for a network stream; it serves no
+   other stream) has the name the audio library's header gives its callback
+   TYPE, so it is not declared by default: a file that includes both headers
+   still compiles.
    Define AUDIOLINK_DECLARE_DOWNLOADPROC before including this header to get
    the declaration by name, or ask AudioLinkDownloadProc() for its address. */
 #define AUDIOLINK_DOWNLOADPROC_NAME "DOWNLOADPROC"
@@ -129,9 +131,16 @@ extern "C" {
    instance and loads the audio library, reason 0 unloads it; always 1.
    Windows calls it; a host has no reason to. */
 BOOL __stdcall DLLMAIN(HINSTANCE instance, DWORD reason, LPVOID reserved);
-/* Loads "BASS.DLL" and, by its version, the add-ons; may be called again. */
+/* Loads "BASS.DLL" and, by its version, the add-ons; may be called again.
+   An add-on this load does not load (no "BASS.DLL", or a lower version) is
+   released. A load that finds no "BASS.DLL" forgets what BASSUNLOAD
+   forgets. */
 void __stdcall BASSLOAD(void);
-/* Frees output and releases every module. */
+/* Frees output, closes an unfinished stream copy and releases every module,
+   the add-ons also when "BASS.DLL" is not loaded. Forgets the current
+   channel (BASSHANDLEINUSE and BASSMEDIATYPE answer 0), the rack's table
+   and the output BASSOPEN initialised (the next BASSOPEN initialises it
+   again); keeps what BASSOPEN chose and its display name. */
 void __stdcall BASSUNLOAD(void);
 /* -1 when "BASS.DLL" is loaded with version 0.9 or later, else 0. */
 int __stdcall BASSAVAILABLE(void);
@@ -162,14 +171,19 @@ int __stdcall BASSSETEAXPRESET(int preset);
 /* Takes over name (a local path or a network address). Initialises output
    on first use (window for the library), closes the current channel, types
    the name by its extension and reads its display name. 0; the library's
-   error code when initialising output fails; AUDIOLINK_OPEN_BADNAME (2) for
-   a name without a dot or longer than 259 characters, which changes
-   nothing. */
+   error code when initialising output fails, except error 14 (already
+   initialised, by the host's BASSINIT), which counts as ready;
+   AUDIOLINK_OPEN_BADNAME (2) for a name without a dot or longer than 259
+   characters, which changes nothing. */
 int __stdcall BASSOPEN(HWND window, BSTR name);
 /* Makes and starts the channel of what BASSOPEN opened; offset and length
    go to the library for module, stream and Windows Media files. 0 on
-   success or when nothing could be tried; else the library's error code,
-   or -1 when the library cannot start output. */
+   success or when nothing could be tried (also a .cda path that does not
+   begin with a drive letter and ":"); else the library's error code, for a
+   failed start of output too; -1 only when "BASS.DLL" lacks the entry point
+   that starts output (BASSSTART's -1) or, where a code is due, the one that
+   reports errors. A .cda on a drive that is not a CD drive plays from the
+   first CD drive. */
 int __stdcall BASSPLAY(DWORD offset, DWORD length);
 /* The MEDIAKIND_ code last started while there is a current channel, else
    MEDIAKIND_NONE. */
@@ -179,17 +193,23 @@ DWORD __stdcall BASSMEDIAGETLENGTH(void);
 /* The current channel; 0 = none. */
 DWORD __stdcall BASSHANDLEINUSE(void);
 /* New byte strings: the display names BASSOPEN found last: a module's
-   title (BASSMUSICNAME); a stream's ID3v1 tag text, or a network name's
-   file name (BASSSTREAMNAME). */
+   title, up to its first byte 0 or 0x1A, without its format's markers and
+   padding (BASSMUSICNAME); a stream's ID3v1 tag text (BASSSTREAMNAME). For
+   a network name, including a .wma address, its file name without
+   extension; nothing for a local .wma. */
 BSTR __stdcall BASSMUSICNAME(void);
 BSTR __stdcall BASSSTREAMNAME(void);
 
 /* ---- Channel control --------------------------------------------------- */
 
-/* Takes the effects off the channel (0 = current), stops output and frees
-   the channel as the kind last played says; back to idle. 0, or the
-   library's error code when stopping output failed. Nothing happens while
-   there is no current channel. */
+/* Takes the rack's effects off the channel (0 = current), stops output and
+   frees the channel as the current channel's kind says; back to idle. For a
+   channel other than the current one, the current channel is forgotten
+   without being freed (BASSHANDLEINUSE answers 0) and keeps its effects,
+   the rack's table is dropped, the current stream's local copy ends and
+   what BASSOPEN chose is forgotten. 0, or the library's error code when
+   stopping output failed. Answers 0 and does nothing while there is no
+   current channel. */
 int __stdcall BASSCLOSECHANNEL(DWORD channel);
 /* A decoding-only stream of the file (through "BASSWMA.DLL" for a name
    ending in ".wma" in any case); 0 on failure. */
@@ -270,7 +290,9 @@ BSTR __stdcall BASSGETURLFILENAME(void);
 #ifdef AUDIOLINK_DECLARE_DOWNLOADPROC
 /* The download procedure BASSPLAY hands to the library (an
    AUDIOLINK_DOWNLOADPROC): writes each block to the local copy; block NULL
-   closes it. */
+   closes it. For BASSPLAY's streams only: handed to a host's own stream,
+   its blocks are dropped or, while a saved stream runs, written into that
+   stream's copy (and its NULL closes that copy). */
 void __stdcall DOWNLOADPROC(const void *block, DWORD length, DWORD_PTR user);
 #endif
 
@@ -281,12 +303,15 @@ void __stdcall DOWNLOADPROC(const void *block, DWORD length, DWORD_PTR user);
    are the FXID_ ids above. */
 HWND __stdcall BASSFXWINDOW(HWND window, DWORD store);
 /* Puts band 1 to 10 on the channel (0 = current) at its track bar's gain,
-   or takes it off, as the equalizer box says. */
+   or takes it off, as the equalizer box says. Does nothing without a
+   registered dialog. */
 void __stdcall BASSUPDATEEQ(DWORD channel, int band);
-/* Takes the bands off and centres the ten track bars. */
+/* Takes the bands off and centres the ten track bars. Does nothing without
+   a registered dialog. */
 void __stdcall BASSRESETEQ(DWORD channel);
 /* Each puts its effect on the channel (0 = current) or takes it off, as its
-   box says; an effect already on gets its parameters again. */
+   box says; an effect already on gets its parameters again. Without a
+   registered dialog every box reads as cleared: the effect comes off. */
 void __stdcall BASSUPDATEREVERB(DWORD channel);
 void __stdcall BASSUPDATECHORUS(DWORD channel);
 void __stdcall BASSUPDATEFLANGER(DWORD channel);
@@ -308,9 +333,15 @@ BOOL __stdcall BASSFXGETPARAMETERS(DWORD fx, void *params);
 
 /* ---- Visualisation plug-ins ("BASS_VIS.DLL") --------------------------- */
 
-/* New byte string: the plug-in files (.svp, .uvs, .zvp) in folder and every
-   folder below it, as full paths with lower-cased file names, separated by
-   single commas; empty when there are none. unused is not read. */
+/* New byte string: the plug-in files in folder and every folder below it
+   (64 levels deep at most), as paths that begin with folder as given, with
+   lower-cased file names, separated by single commas; empty when there are
+   none. A file is a plug-in's when its extension (from the last dot) is a
+   substring of ".svp.uvs.zvp": ".svp", ".uvs", ".zvp", and also ".s",
+   ".sv", ".z" and the like. A relative folder is searched from the current
+   directory and gives relative paths. A NULL or empty folder searches the
+   current drive from its root, which can take minutes. unused is not
+   read. */
 BSTR __stdcall BASSVISFINDPLUGINS(const char *folder, DWORD unused);
 /* Handed through; 0 (or nothing) without the add-on. */
 DWORD __stdcall BASSSONIQUECREATEVIS(DWORD_PTR value1, DWORD_PTR value2, DWORD_PTR value3, DWORD_PTR value4,

@@ -68,7 +68,8 @@
 
 /* LOWORD(wParam) is the control's id, HIWORD(wParam) one of these codes,
    lParam as noted. Selections made by program are not reported. */
-#define BFFN_CREATED 1        /* posted once the control has made its tree; lParam the control */
+#define BFFN_CREATED 1        /* posted once the control has tried to make its tree, also when it could not (control
+                                 id 0; GetDlgItem(control, id) is then NULL); lParam the control */
 #define BFFN_SELCHANGED 2     /* the user selected another folder; lParam the tree */
 #define BFFN_RCLICK 3         /* right click in the tree; lParam the tree */
 #define BFFN_BEGINLABELEDIT 4 /* a label edit starts (only when the host gave the tree TVS_EDITLABELS); lParam the tree */
@@ -91,8 +92,9 @@ extern "C" {
    class, reason 0 unregisters it; always 1. Windows calls it; a host has no
    reason to. */
 BOOL __stdcall DLLMAIN(HINSTANCE instance, DWORD reason, LPVOID reserved);
-/* Registers "TARNBFF" under TarnInstance() unless it is registered; non-zero
-   when the class exists afterwards, 0 when registration failed. */
+/* Registers "TARNBFF" under TarnInstance() unless it is registered: 1 when
+   it registers it now, the class's atom when it was registered already, 0
+   when registration failed. */
 int __stdcall RegisterBFFClass(void);
 /* The instance the class is registered under: the process's executable
    (GetModuleHandle(NULL)), not the library. Pass it to CreateWindowEx. */
@@ -113,8 +115,10 @@ void __stdcall Bff_SetProperty(HWND control, int number, int value);
 
 /* The control's own handling of a WM_NOTIFY from its tree (id: the tree's
    id, i.e. the WM_NOTIFY's wParam): loads children on first expansion and
-   frees item records. 1 when handled, else 0. The control calls it itself;
-   a host only needs it to route a tree's notifications by hand. */
+   frees item records. 1 when handled, else 0. The control routes its own
+   tree's notifications to it itself: a host must not route them again. A
+   second delivery of the same item's deletion does no harm (a record is
+   freed only while its item still holds it). */
 int __stdcall Bff_WM_NOTIFY(HWND control, int id, NMHDR *header);
 /* New byte string: the file-system path of the tree's selected folder;
    empty for a virtual folder, no selection, or a window that is not one of
@@ -132,11 +136,13 @@ HDC __stdcall TarnDCDesktop(int mode);
 
 /* ---- File operations and text utilities --------------------------------- */
 
-/* Sends the files to the recycle bin, silently and without confirmation.
+/* Sends the files to the recycle bin, without progress or confirmation;
+   the shell's error boxes are not suppressed and may wait for the user.
    files: one or more zero-terminated paths, the list ended by an extra zero
-   (SHFileOperation form). 0 on success; the shell's error code, or
-   ERROR_INVALID_PARAMETER (87) for an empty list or a name that cannot be
-   made a full path. */
+   (SHFileOperation form). 0 on success; the shell's error code;
+   ERROR_INVALID_PARAMETER (87) for NULL, an empty list or a name that
+   cannot be made a full path; ERROR_NOT_ENOUGH_MEMORY (8) when memory runs
+   out while the list is prepared. */
 int __stdcall Bff_MoveToTray(const char *files);
 /* -1 when something matches path (wildcards allowed), 0 otherwise and for
    NULL or an empty text. */

@@ -6,10 +6,13 @@
  *   DOCUMENT is a file path or an address (http://..., file://...). SKIN is
  *   a skin file; without it the viewer uses its own <base>.skl. Fields are
  *   separated by commas; a field in double quotes may hold commas and blanks
- *   (the quotes are dropped); blanks before a field and after an unquoted
- *   one are ignored. With no DOCUMENT the viewer shows <base>.htm. An
- *   existing file is shown as "file://" + its path; anything else is
- *   navigated to as it stands.
+ *   (the quotes, and anything after the closing one up to the next comma,
+ *   are dropped); blanks (spaces, tabs) before a field and at the end of an
+ *   unquoted one are ignored. A command line without a comma is the
+ *   DOCUMENT alone: in quotes, it loses them; unquoted, it is taken as it
+ *   stands, blanks at its end included. With no DOCUMENT the viewer shows
+ *   <base>.htm. An existing file is shown as "file://" + its path; anything
+ *   else is navigated to as it stands.
  *
  * Files, beside the program (<base> is the program's path up to the first
  * "." of its file name: C:\App\helpview.exe gives C:\App\helpview)
@@ -32,9 +35,14 @@
  *           length, lpData the 8-bit text (no terminator needed).
  * HELPVIEW_NAVIGATE shows the address in the text (the first 255 bytes, up
  * to the first zero byte; an empty text does nothing); HELPVIEW_CLOSE closes
- * the viewer as its close button does, saving the placement. Other codes
- * are ignored. The viewer answers 1 and carries the command out after the
- * message returns. foldertree.dll's Bff_SendPrivateMsg sends this very form.
+ * the viewer as its close button does, saving the placement, and so does a
+ * WM_CLOSE sent to the main window. Other codes are ignored. The viewer
+ * answers 1 and carries the command out after the message returns.
+ * foldertree.dll's Bff_SendPrivateMsg sends this very form.
+ *
+ * At exit, a viewer that was sent to an address with ".pdf" in it (any
+ * case) sends WM_SYSCOMMAND/SC_CLOSE to the PDF reader's top-level window
+ * (found by its title), if there is one, waiting at most 5 seconds.
  *
  * The two callbacks the viewer exports (its window procedure and the
  * control container's event callback) are not for hosts.
