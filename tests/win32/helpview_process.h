@@ -89,6 +89,7 @@ struct ViewerFiles {
     std::string folder; // with a trailing backslash
     std::string exe;
     std::string base;   // folder + stem: the viewer's BasePath
+    std::string problem; // why the folder is not ready; empty when it is
 };
 
 inline ViewerFiles PrepareViewer(const std::string &name, bool withSys = true)
@@ -100,7 +101,15 @@ inline ViewerFiles PrepareViewer(const std::string &name, bool withSys = true)
     CreateDirectoryA(files.folder.c_str(), nullptr);
     files.exe = files.folder + Stem + ".exe";
     files.base = files.folder + Stem;
-    CopyFileA((BinFolder() + "helpview.exe").c_str(), files.exe.c_str(), FALSE);
+    // A new copy each time: an earlier one is deleted, not written over, so
+    // that no start uses a file that something else may still hold (a
+    // viewer of an earlier run, a scanner on Windows).
+    DWORD error = DeleteFileA(files.exe.c_str()) ? ERROR_SUCCESS : GetLastError();
+    if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
+        files.problem = "an earlier " + files.exe + " could not be deleted (error " + std::to_string(error) + ")";
+    else if (!CopyFileA((BinFolder() + "helpview.exe").c_str(), files.exe.c_str(), TRUE))
+        files.problem = "helpview.exe could not be copied to " + files.exe + " (error " +
+                        std::to_string(GetLastError()) + ")";
     if (withSys)
         WriteWholeFile(files.base + ".sys", SysText);
     else
@@ -159,6 +168,11 @@ public:
         startup.cb = sizeof(startup);
         started_ = CreateProcessA(files.exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                   files.folder.c_str(), &startup, &process_) != FALSE;
+        if (!started_) {
+            DWORD error = GetLastError();
+            problem_ = files.problem + (files.problem.empty() ? "" : "; ") + files.exe + " did not start (error " +
+                       std::to_string(error) + ")";
+        }
     }
     ~Viewer()
     {
@@ -186,6 +200,16 @@ public:
         return window_;
     }
 
+    // Why there is no window: the start's failure, or the run's end.
+    std::string Problem()
+    {
+        if (!started_ || window_)
+            return problem_;
+        DWORD code = WaitForExit(0);
+        return code == STILL_ACTIVE ? "the viewer runs without a visible window"
+                                    : "the viewer ended with exit code " + std::to_string(code);
+    }
+
     // The exit code, or STILL_ACTIVE when the viewer is still running.
     DWORD WaitForExit(DWORD milliseconds = 20000)
     {
@@ -197,6 +221,7 @@ public:
 
 private:
     bool started_ = false;
+    std::string problem_;
     PROCESS_INFORMATION process_{};
     HWND window_ = nullptr;
 };

@@ -84,7 +84,7 @@ TEST_F(HelpViewSend, NavigatesAndClosesARunningViewer)
 {
     ViewerFiles files = PrepareViewer("helpview_send");
     Viewer viewer(files, "");
-    ASSERT_NE(viewer.Window(), nullptr);
+    ASSERT_NE(viewer.Window(), nullptr) << viewer.Problem();
     ASSERT_EQ(Navigations(viewer, 1).size(), 1u) << "the start page";
     WriteWholeFile(files.base + ".LOG", "written while the viewer ran");
 

@@ -336,7 +336,7 @@ TEST_F(ViewerRun, MainWindowHasItsClassCaptionButtonsAndStatusLine)
     WriteWholeFile(files.base + ".LOG", "old log");
     Viewer viewer(files, "");
     HWND main = viewer.Window();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NE(main, nullptr) << viewer.Problem();
     EXPECT_EQ(ClassOf(main), "TARNHELP");
     EXPECT_EQ(FindWindowA("TARNHELP", nullptr), main) << "found by class, as other programs find it";
     EXPECT_EQ(WaitForText(main, "Help"), "Help");
@@ -387,7 +387,7 @@ TEST_F(ViewerRun, WithoutAPlacementFileTheWindowIsCentred600By450AndClosingSaves
     ViewerFiles files = PrepareViewer("placement_default");
     Viewer viewer(files, "");
     HWND main = viewer.Window();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NE(main, nullptr) << viewer.Problem();
     int left = (GetSystemMetrics(SM_CXSCREEN) - 600) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - 450) / 2;
     RECT rect = WindowRect(main);
     EXPECT_EQ(PlacementText(rect), PlacementText(RECT{left, top, left + 600, top + 450}));
@@ -430,7 +430,7 @@ TEST_F(ViewerRun, SavedPlacementIsRaisedToTheMinimaAndWrapsAt16Bits)
         ASSERT_TRUE(WriteWholeFile(PlacementPath(), c.bytes));
         Viewer viewer(files, "");
         HWND main = viewer.Window();
-        ASSERT_NE(main, nullptr) << c.what;
+        ASSERT_NE(main, nullptr) << c.what << ": " << viewer.Problem();
         EXPECT_EQ(PlacementText(WindowRect(main)), PlacementText(c.wanted)) << c.what;
         TerminateProcess(viewer.Process(), 0);
         viewer.WaitForExit();
@@ -443,7 +443,7 @@ TEST_F(ViewerRun, ClosingAMaximisedWindowSavesTheRestoredPlacement)
     ASSERT_TRUE(WriteWholeFile(PlacementPath(), Placement(70, 80, 420, 310)));
     Viewer viewer(files, "");
     HWND main = viewer.Window();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NE(main, nullptr) << viewer.Problem();
     ShowWindowAsync(main, SW_MAXIMIZE);
     for (int i = 0; i < 200 && !IsZoomed(main); ++i)
         Sleep(10);
@@ -462,7 +462,7 @@ TEST_F(ViewerRun, CloseButtonAndWmCloseTakeTheSameClosePath)
     {
         Viewer viewer(files, "");
         HWND main = viewer.Window();
-        ASSERT_NE(main, nullptr);
+        ASSERT_NE(main, nullptr) << viewer.Problem();
         // What the skin's close button posts.
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(THCMD_CLOSE, 0), 0);
         EXPECT_EQ(viewer.WaitForExit(), 0u);
@@ -471,7 +471,7 @@ TEST_F(ViewerRun, CloseButtonAndWmCloseTakeTheSameClosePath)
     {
         Viewer viewer(files, "");
         HWND main = viewer.Window();
-        ASSERT_NE(main, nullptr);
+        ASSERT_NE(main, nullptr) << viewer.Problem();
         SetWindowPos(main, nullptr, 11, 12, 430, 330, SWP_NOZORDER | SWP_NOACTIVATE);
         PostMessageA(main, WM_CLOSE, 0, 0);
         EXPECT_EQ(viewer.WaitForExit(), 0u) << "ended, not left running without a window";
@@ -528,7 +528,7 @@ TEST_F(ViewerRun, FirstPageFollowsTheCommandLine)
         testbrowser::StartLog(L"helpview_viewer_test.log");
         Viewer viewer(files, c.arguments);
         HWND main = viewer.Window();
-        ASSERT_NE(main, nullptr) << c.what;
+        ASSERT_NE(main, nullptr) << c.what << ": " << viewer.Problem();
         std::vector<std::wstring> urls = Navigations(viewer);
         ASSERT_EQ(urls.size(), 1u) << c.what;
         // Each byte reaches the control as the code point of the same number.
@@ -544,7 +544,7 @@ TEST_F(ViewerRun, CopyDataNavigatesAndRepliesOne)
     ViewerFiles files = PrepareViewer("copydata_navigate");
     Viewer viewer(files, "");
     HWND main = viewer.Window();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NE(main, nullptr) << viewer.Problem();
     ASSERT_EQ(Navigations(viewer).size(), 1u) << "the start page";
 
     // One command at a time: a second one sent before the first is shown
@@ -604,7 +604,7 @@ TEST_F(ViewerRun, ProgramsSendingAtOnceAreEachAnsweredAndTheViewerKeepsNothing)
     ViewerFiles files = PrepareViewer("copydata_endurance");
     Viewer viewer(files, "");
     HWND main = viewer.Window();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NE(main, nullptr) << viewer.Problem();
     ASSERT_EQ(Navigations(viewer).size(), 1u) << "the start page";
     auto showsLast = [&](const std::string &address) {
         for (int waited = 0; waited < 10000; waited += 20) {
@@ -644,7 +644,7 @@ TEST_F(ViewerRun, APlacementFileThatCannotBeWrittenStillLetsTheViewerEndNormally
     ViewerFiles files = PrepareViewer("placement_unwritable");
     {
         Viewer viewer(files, "");
-        ASSERT_NE(viewer.Window(), nullptr);
+        ASSERT_NE(viewer.Window(), nullptr) << viewer.Problem();
         EXPECT_EQ(CloseViewer(viewer), 0u);
     }
     DWORD attributes = GetFileAttributesA(PlacementPath().c_str());
@@ -663,7 +663,7 @@ TEST_F(ViewerRun, BackPrintAndForwardButtonsDriveTheControl)
     WriteProfileStringA("windows", "device", "Test Printer,winspool,FILE:");
     Viewer viewer(files, "");
     HWND main = viewer.Window();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NE(main, nullptr) << viewer.Problem();
     HWND holder = HolderOf(main);
     for (int id : {1, 3, 2, 1})
         PostMessageA(holder, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(holder, id)));
@@ -700,7 +700,7 @@ TEST_F(ViewerRun, PrintingWithoutADefaultPrinterShowsTheSystemsMessage)
 
     Viewer viewer(files, "");
     HWND main = viewer.Window();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NE(main, nullptr) << viewer.Problem();
     // The box takes the caption the page title made.
     HWND view = testbrowser::FindView(main);
     ASSERT_NE(view, nullptr);
@@ -739,7 +739,7 @@ TEST_F(ViewerRun, TitleAndStatusEventsUpdateCaptionAndStatusLine)
     ViewerFiles files = PrepareViewer("events");
     Viewer viewer(files, "");
     HWND main = viewer.Window();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NE(main, nullptr) << viewer.Problem();
     HWND view = testbrowser::FindView(main);
     ASSERT_NE(view, nullptr);
     HWND status = FindWindowExA(HolderOf(main), nullptr, "Static", nullptr);
@@ -763,7 +763,7 @@ TEST_F(ViewerRun, ControlSitsAboveTheStatusLineAndFollowsTheWindowSize)
     ASSERT_TRUE(WriteWholeFile(PlacementPath(), Placement(50, 50, 500, 380)));
     Viewer viewer(files, "");
     HWND main = viewer.Window();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NE(main, nullptr) << viewer.Problem();
     HWND holder = HolderOf(main);
     HWND view = testbrowser::FindView(main);
     HWND status = FindWindowExA(holder, nullptr, "Static", nullptr);
@@ -819,7 +819,7 @@ TEST_F(ViewerRun, AfterAPdfTheDocumentViewerIsAskedToClose)
         ReaderCommands.clear();
         Viewer viewer(files, pdf ? "C:\\Manual.pdf" : "");
         HWND main = viewer.Window();
-        ASSERT_NE(main, nullptr);
+        ASSERT_NE(main, nullptr) << viewer.Problem();
         // A later page elsewhere does not undo it.
         EXPECT_EQ(SendCommand(main, 3, "http://example.org/"), 1);
         EXPECT_EQ(Navigations(viewer, 2).size(), 2u);
@@ -842,7 +842,7 @@ TEST_F(ViewerRun, ScreenshotShowsTheSkinnedCaptionAndTheThreeButtons)
     ASSERT_TRUE(WriteWholeFile(PlacementPath(), Placement(60, 60, 640, 420)));
     Viewer viewer(files, "");
     HWND main = viewer.Window();
-    ASSERT_NE(main, nullptr);
+    ASSERT_NE(main, nullptr) << viewer.Problem();
     HWND holder = HolderOf(main);
     ASSERT_NE(holder, nullptr);
     HWND view = testbrowser::FindView(main);
