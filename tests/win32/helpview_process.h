@@ -336,4 +336,20 @@ inline Image Capture(HWND window)
     return image;
 }
 
+// The colour at (x, y) of the window once it is the one wanted, else the
+// last one seen when the time runs out. Another process's window is shown
+// before it is painted, and its pixels reach the screen after its painting.
+inline COLORREF WaitForColour(HWND window, int x, int y, COLORREF wanted, DWORD milliseconds = 5000)
+{
+    DWORD start = GetTickCount();
+    COLORREF seen;
+    do {
+        seen = Capture(window).At(x, y);
+        if (seen == wanted)
+            break;
+        Sleep(20);
+    } while (GetTickCount() - start < milliseconds);
+    return seen;
+}
+
 } // namespace hvtest

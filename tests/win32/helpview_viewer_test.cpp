@@ -533,8 +533,7 @@ TEST_F(ViewerRun, FirstPageFollowsTheCommandLine)
         ASSERT_EQ(urls.size(), 1u) << c.what;
         // Each byte reaches the control as the code point of the same number.
         EXPECT_EQ(urls[0], Wide(c.address)) << c.what;
-        UpdateWindow(main);
-        EXPECT_EQ(ColourText(Capture(main).At(300, FrameWidth + 1)), ColourText(c.caption)) << c.what;
+        EXPECT_EQ(ColourText(WaitForColour(main, 300, FrameWidth + 1, c.caption)), ColourText(c.caption)) << c.what;
         EXPECT_EQ(CloseViewer(viewer), 0u) << c.what;
     }
 }
