@@ -15,13 +15,15 @@ namespace audiolink {
 
 namespace {
 
-// Loads a module into its slot. A slot that held the module from an earlier
-// load gives up that reference afterwards: the new handle is the same
-// module, and loading twice must not keep it in memory past BASSUNLOAD.
-void LoadInto(HMODULE &slot, const char *fileName)
+// Puts what a load gave (0 for a module it did not load) into the slot. A
+// slot that held the module from an earlier load gives up that reference
+// afterwards: the new handle is the same module, and loading twice must not
+// keep it in memory past BASSUNLOAD; a module this load leaves out is not
+// kept from one that took it.
+void Keep(HMODULE &slot, HMODULE loaded)
 {
     HMODULE previous = slot;
-    slot = LoadLibraryA(fileName);
+    slot = loaded;
     if (previous)
         FreeLibrary(previous);
 }
@@ -48,10 +50,7 @@ size_t ReadableBytes(const char *address, size_t limit)
 
 void Release(HMODULE &slot)
 {
-    if (slot) {
-        FreeLibrary(slot);
-        slot = nullptr;
-    }
+    Keep(slot, nullptr);
 }
 
 // The add-ons serve the library they were loaded beside: without it they
@@ -98,27 +97,14 @@ void LoadAudioLibrary()
         // left running or held.
         UnloadAudioLibrary();
     } else {
-        // The same module when it was loaded before: one reference is kept.
-        if (ModuleTable.BassModule)
-            FreeLibrary(ModuleTable.BassModule);
-        ModuleTable.BassModule = bass;
-        LoadInto(ModuleTable.WmaModule, BASSWMA_MODULE_NAME);
+        Keep(ModuleTable.BassModule, bass);
+        Keep(ModuleTable.WmaModule, LoadLibraryA(BASSWMA_MODULE_NAME));
         if (auto getVersion = bass::Find<bass::entry::BASS_GetVersion>())
             BassVersionText = VersionText(getVersion());
-        // An add-on that this version does not take is not kept from a load
-        // that did.
         AddOnSet addOns = AddOnsForVersion(VersionNumber(BassVersionText));
-        if (addOns.encoderAndCd) {
-            LoadInto(ModuleTable.EncModule, BASSENC_MODULE_NAME);
-            LoadInto(ModuleTable.CdModule, BASSCD_MODULE_NAME);
-        } else {
-            Release(ModuleTable.EncModule);
-            Release(ModuleTable.CdModule);
-        }
-        if (addOns.visualisation)
-            LoadInto(ModuleTable.VisModule, BASSVIS_MODULE_NAME);
-        else
-            Release(ModuleTable.VisModule);
+        Keep(ModuleTable.EncModule, addOns.encoderAndCd ? LoadLibraryA(BASSENC_MODULE_NAME) : nullptr);
+        Keep(ModuleTable.CdModule, addOns.encoderAndCd ? LoadLibraryA(BASSCD_MODULE_NAME) : nullptr);
+        Keep(ModuleTable.VisModule, addOns.visualisation ? LoadLibraryA(BASSVIS_MODULE_NAME) : nullptr);
     }
     RotateStep = DefaultRotateStep;
 }
