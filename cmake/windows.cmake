@@ -36,6 +36,22 @@ function(add_def_module target def_file)
     target_link_options(${target} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
 endfunction()
 
+# A shipped module or program: its PDB (public symbols, named by the
+# module's CodeView debug directory entry by file name alone) goes to
+# symbols/, and the linker's map of what it pulled in to maps/.
+set(TARN_SYMBOLS_DIR ${CMAKE_BINARY_DIR}/symbols)
+set(TARN_MAPS_DIR ${CMAKE_BINARY_DIR}/maps)
+file(MAKE_DIRECTORY ${TARN_SYMBOLS_DIR} ${TARN_MAPS_DIR})
+function(add_shipped_symbols target)
+    # The linker runs in the target's binary folder: the PDB is written
+    # there under the plain name the module records, then copied.
+    set(pdb ${target}.pdb)
+    target_link_options(${target} PRIVATE -Wl,--pdb=${pdb} -Wl,-Map=${TARN_MAPS_DIR}/${target}.map)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_BINARY_DIR}/${pdb} ${TARN_SYMBOLS_DIR}/${pdb}
+        VERBATIM)
+endfunction()
+
 include_directories(${CMAKE_SOURCE_DIR}/contracts)
 
 # Every DLL gives back what its runtime took when it is freed (runtime/).
