@@ -39,11 +39,13 @@ $(WIN64_BUILD)/CMakeCache.txt: | tools
 # Both Windows builds: the 32-bit product and the same sources at 64 bits.
 build: build-win32 build-win64
 
-build-win32: $(WIN32_BUILD)/CMakeCache.txt
+build-win32: tools $(WIN32_BUILD)/CMakeCache.txt
+	@[ ! -e $(WIN32_BUILD)/msvc-tools-missing ] || cmake $(WIN32_BUILD) >$(WIN32_BUILD).configure.log 2>&1
 	@echo "-- building win32 (i686): modules, stand-ins, tests, benchmarks and the example host"
 	cmake --build $(WIN32_BUILD) -j $(JOBS)
 
-build-win64: $(WIN64_BUILD)/CMakeCache.txt
+build-win64: tools $(WIN64_BUILD)/CMakeCache.txt
+	@[ ! -e $(WIN64_BUILD)/msvc-tools-missing ] || cmake $(WIN64_BUILD) >$(WIN64_BUILD).configure.log 2>&1
 	@echo "-- building win64 (x86_64): modules, stand-ins, tests, benchmarks and the example host"
 	cmake --build $(WIN64_BUILD) -j $(JOBS)
 

@@ -34,10 +34,14 @@ function(pack build strip suffix)
         if(NOT EXISTS ${build}/lib/lib${library}.dll.a)
             message(FATAL_ERROR "dist: ${build}/lib/lib${library}.dll.a is missing; build first")
         endif()
-        file(COPY ${build}/lib/lib${library}.dll.a ${SOURCE}/${library}/${library}.def
+        if(NOT EXISTS ${build}/lib/${library}.lib)
+            message(FATAL_ERROR "dist: ${build}/lib/${library}.lib is missing; make setup installs llvm-dlltool")
+        endif()
+        # The import libraries for mingw-w64 and for MSVC-style linkers.
+        file(COPY ${build}/lib/lib${library}.dll.a ${build}/lib/${library}.lib ${SOURCE}/${library}/${library}.def
              DESTINATION ${stage}/lib${suffix})
-        # At 32 bits, callers ask for Name@N: the .def file other toolchains
-        # make their import library from carries those decorations.
+        # At 32 bits, callers ask for Name@N: the export list with those
+        # decorations.
         if(suffix STREQUAL "")
             file(COPY ${build}/lib/${library}.stdcall.def DESTINATION ${stage}/lib)
         endif()

@@ -4,14 +4,15 @@
 # built, this rewrites its import library with dlltool: each plain name of the
 # .def file gets the decoration that the module's own symbol carries, and
 # imports by the plain name. The decorated .def file is kept beside the
-# import library as <target>.stdcall.def: from it, another toolchain's
-# librarian makes an import library for 32-bit callers
-# (lib /def:audiolink.stdcall.def /machine:x86).
+# import library as <target>.stdcall.def, and from it the import library in
+# the platform linker's own format is made beside it: <target>.lib
+# (msvc_import_library.cmake).
 #
 #   include(${CMAKE_SOURCE_DIR}/cmake/stdcall_import_library.cmake)
 #   add_stdcall_import_library(target def_file)
 if(CMAKE_SCRIPT_MODE_FILE)
     include(${CMAKE_CURRENT_LIST_DIR}/def_exports.cmake)
+    include(${CMAKE_CURRENT_LIST_DIR}/msvc_import_library.cmake)
     read_def_exports(names ${DEF})
     execute_process(COMMAND ${NM} ${MODULE} OUTPUT_VARIABLE symbols RESULT_VARIABLE failed)
     if(failed)
@@ -33,6 +34,9 @@ if(CMAKE_SCRIPT_MODE_FILE)
     if(failed)
         message(FATAL_ERROR "dlltool could not write ${IMPLIB}")
     endif()
+    if(LLVM_DLLTOOL)
+        make_msvc_import_library(${LLVM_DLLTOOL} ${BITS} ${DECORATED_DEF} ${MSVC_IMPLIB})
+    endif()
     return()
 endif()
 
@@ -42,6 +46,8 @@ function(add_stdcall_import_library target def_file)
                 -DMODULE=$<TARGET_FILE:${target}> -DDEF=${def_file}
                 -DIMPLIB=$<TARGET_LINKER_FILE:${target}>
                 -DDECORATED_DEF=$<TARGET_LINKER_FILE_DIR:${target}>/${target}.stdcall.def
+                -DLLVM_DLLTOOL=${TARN_LLVM_DLLTOOL} -DBITS=${TARN_BITS}
+                -DMSVC_IMPLIB=$<TARGET_LINKER_FILE_DIR:${target}>/${target}.lib
                 -P ${CMAKE_SOURCE_DIR}/cmake/stdcall_import_library.cmake
         VERBATIM)
 endfunction()

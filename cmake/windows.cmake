@@ -36,6 +36,25 @@ function(add_def_module target def_file)
     target_link_options(${target} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
 endfunction()
 
+# The platform toolchain's stand-ins (MSVC-style): the import libraries in
+# its format are made with llvm-dlltool, and a host is built with clang-cl
+# and lld-link against Wine's platform headers (tests/win32/msvc_host).
+# `make demo` installs none of them; without them neither is made, and the
+# marker file tells the Makefile to configure again once make setup has
+# installed them.
+find_program(TARN_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14)
+find_program(TARN_CLANG_CL NAMES clang-cl clang-cl-14)
+find_program(TARN_LLD_LINK NAMES lld-link lld-link-14)
+set(WINE_SDK_INCLUDE /usr/include/wine/wine CACHE PATH "Wine's platform and C runtime headers")
+if(TARN_LLVM_DLLTOOL AND TARN_CLANG_CL AND TARN_LLD_LINK AND EXISTS ${WINE_SDK_INCLUDE}/windows/windows.h)
+    set(TARN_MSVC_TOOLS ON)
+    file(REMOVE ${CMAKE_BINARY_DIR}/msvc-tools-missing)
+else()
+    set(TARN_MSVC_TOOLS OFF)
+    message(STATUS "llvm-dlltool, clang-cl, lld-link or Wine's headers missing: no .lib files, no MSVC-style host")
+    file(WRITE ${CMAKE_BINARY_DIR}/msvc-tools-missing "")
+endif()
+
 # A shipped module or program: its PDB (public symbols, named by the
 # module's CodeView debug directory entry by file name alone) goes to
 # symbols/, and the linker's map of what it pulled in to maps/.

@@ -39,9 +39,12 @@ if [ "$can32" = 1 ]; then
 else
     packages+=(g++-mingw-w64-x86-64)
 fi
-# Everything else: both builds, the native, sanitizer and fuzzing builds.
+# Everything else: both builds, the native, sanitizer and fuzzing builds,
+# and the platform toolchain's stand-ins (clang-cl, lld-link, llvm-dlltool,
+# llvm-pdbutil, with Wine's platform headers) for the .lib files, the
+# MSVC-style host and the symbol checks.
 if [ "$demo" = 0 ]; then
-    packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 clang libclang-rt-14-dev)
+    packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 clang libclang-rt-14-dev lld llvm libwine-dev)
 fi
 
 need_i386=0
