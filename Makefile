@@ -140,8 +140,9 @@ bench: tools
 # The package for host applications: the 32-bit modules, headers, import
 # libraries, .def files, the API reference, helpview-send and the
 # stand-ins, with the 64-bit modules and import libraries beside them
-# (bin64/, lib64/, stand-ins64/), as $(DIST_DIR)/tarn-support-<version>.zip.
-# `make test` checks what it holds.
+# (bin64/, lib64/, stand-ins64/), as $(DIST_DIR)/tarn-support-<version>.zip,
+# and the modules' PDBs as $(DIST_DIR)/tarn-support-symbols-<version>.zip.
+# `make test` checks what they hold.
 DIST_DIR ?= build/dist
 DIST_TARGETS = audiolink foldertree helpview helpview-send themekit jaocx20
 .PHONY: dist test-dist
@@ -154,6 +155,7 @@ dist: $(WIN32_BUILD)/CMakeCache.txt $(WIN64_BUILD)/CMakeCache.txt
 
 test-dist: dist
 	cmake -DSOURCE=$(CURDIR) -DOUT=$(abspath $(DIST_DIR)) -P tests/dist_check.cmake
+	cmake -DSOURCE=$(CURDIR) -DOUT=$(abspath $(DIST_DIR)) -P tests/symbols_check.cmake
 
 # The test suite for real Windows: every Wine test program of both builds,
 # with what it needs at run time and its runner (run-tests.cmd), as

@@ -1,8 +1,10 @@
 # `make dist`: the package for host applications, from the two built Windows
-# trees. Stages build/dist/<name>/ and archives it as build/dist/<name>.zip;
-# the modules are copied without their debugging information. The 32-bit
-# modules keep their places (bin/, lib/, stand-ins/); the 64-bit ones go
-# beside them (bin64/, lib64/, stand-ins64/).
+# trees, and the symbols that go with it. Stages build/dist/<name>/ and
+# archives it as build/dist/<name>.zip; the modules are copied fully
+# stripped. The 32-bit modules keep their places (bin/, lib/, stand-ins/);
+# the 64-bit ones go beside them (bin64/, lib64/, stand-ins64/). The PDB of
+# each module (which its debug directory names) goes to the same place in
+# tarn-support-symbols-<version>.zip.
 #
 #   cmake -DSOURCE=<repository> -DBUILD=<win32 build tree> -DBUILD64=<win64 build tree>
 #         -DOUT=<dist folder> -DSTRIP=<i686 strip> -DSTRIP64=<x86_64 strip> -P cmake/dist.cmake
@@ -15,10 +17,19 @@ function(copy_module strip from to)
         message(FATAL_ERROR "dist: ${from} is missing; build first")
     endif()
     get_filename_component(file_name ${from} NAME)
-    execute_process(COMMAND ${strip} --strip-debug -o ${to}/${file_name} ${from} RESULT_VARIABLE failed)
+    execute_process(COMMAND ${strip} --strip-all -o ${to}/${file_name} ${from} RESULT_VARIABLE failed)
     if(failed)
         message(FATAL_ERROR "dist: cannot copy ${from}")
     endif()
+    # Its PDB, for the symbols archive: <build>/symbols/<name>.pdb.
+    get_filename_component(build_bin ${from} DIRECTORY)
+    get_filename_component(stem ${from} NAME_WE)
+    set(pdb ${build_bin}/../symbols/${stem}.pdb)
+    if(NOT EXISTS ${pdb})
+        message(FATAL_ERROR "dist: ${pdb} is missing; build first")
+    endif()
+    file(RELATIVE_PATH folder ${stage} ${to})
+    set_property(GLOBAL APPEND PROPERTY TARN_DIST_SYMBOLS "${pdb}|${folder}")
 endfunction()
 
 # pack(<build tree> <strip tool> <suffix of the folders>)
@@ -56,3 +67,14 @@ file(COPY ${SOURCE}/docs/api-reference.md DESTINATION ${stage}/docs)
 configure_file(${SOURCE}/dist/README.txt ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
 
 package_archive(dist)
+
+package_stage(tarn-support-symbols)
+get_property(symbols GLOBAL PROPERTY TARN_DIST_SYMBOLS)
+foreach(entry IN LISTS symbols)
+    string(REPLACE "|" ";" entry "${entry}")
+    list(GET entry 0 pdb)
+    list(GET entry 1 folder)
+    file(COPY ${pdb} DESTINATION ${stage}/${folder})
+endforeach()
+configure_file(${SOURCE}/dist/symbols-README.txt ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
+package_archive(symbols)
