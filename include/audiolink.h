@@ -1,8 +1,9 @@
 /*
  * audiolink.h: the exports of audiolink.dll, for C and C++ host programs.
  *
- * Link with libaudiolink.dll.a (mingw) or an import library made from
- * audiolink.def, or load the module and look the names up yourself.
+ * Link with audiolink.lib (Visual C++ and other MSVC-style linkers) or
+ * libaudiolink.dll.a (mingw-w64), from lib/ for a 32-bit host and lib64/ for
+ * a 64-bit one, or load the module and look the names up yourself.
  *
  * Every export uses the Win32 standard calling convention (__stdcall); the
  * names are plain, without a "@N" decoration, in the 32-bit and the 64-bit

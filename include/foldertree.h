@@ -3,8 +3,9 @@
  * browse-for-folder control class "TARNBFF", its properties, messages and
  * notifications, and the utilities around it.
  *
- * Link with libfoldertree.dll.a (mingw) or an import library made from
- * foldertree.def. Loading the library registers the class; a host creates a
+ * Link with foldertree.lib (Visual C++ and other MSVC-style linkers) or
+ * libfoldertree.dll.a (mingw-w64), from lib/ for a 32-bit host and lib64/ for
+ * a 64-bit one. Loading the library registers the class; a host creates a
  * control with TarnBrowser, or with CreateWindowEx and the class name, and
  * the instance TarnInstance() gives.
  *
