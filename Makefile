@@ -160,6 +160,8 @@ dist: $(WIN32_BUILD)/CMakeCache.txt $(WIN64_BUILD)/CMakeCache.txt
 test-dist: dist
 	cmake -DSOURCE=$(CURDIR) -DOUT=$(abspath $(DIST_DIR)) -P tests/dist_check.cmake
 	cmake -DSOURCE=$(CURDIR) -DOUT=$(abspath $(DIST_DIR)) -P tests/symbols_check.cmake
+	cmake -DNOTICES=dist/THIRD-PARTY-NOTICES.txt -DBUILDS="$(abspath $(WIN32_BUILD));$(abspath $(WIN64_BUILD))" \
+	      -P tests/notices_check.cmake
 
 # The test suite for real Windows: every Wine test program of both builds,
 # with what it needs at run time and its runner (run-tests.cmd), as
@@ -171,3 +173,5 @@ test-bundle: build
 	@cmake -DSOURCE=$(CURDIR) -DBUILD=$(abspath $(WIN32_BUILD)) -DBUILD64=$(abspath $(WIN64_BUILD)) \
 	      -DOUT=$(abspath $(DIST_DIR)) -DSTRIP=i686-w64-mingw32-strip -DSTRIP64=x86_64-w64-mingw32-strip \
 	      -P cmake/test_bundle.cmake
+	@cmake -E tar tf $(TEST_BUNDLE) | grep -q "/THIRD-PARTY-NOTICES.txt$$" && cmake -E tar tf $(TEST_BUNDLE) | grep -q "/LICENSE$$" || \
+	    { echo "test bundle: LICENSE or THIRD-PARTY-NOTICES.txt is missing" >&2; exit 1; }

@@ -62,7 +62,10 @@ endfunction()
 pack(${BUILD} ${STRIP} "")
 pack(${BUILD64} ${STRIP64} 64)
 file(COPY ${SOURCE}/include/audiolink.h ${SOURCE}/include/foldertree.h ${SOURCE}/include/helpview.h
-     DESTINATION ${stage}/include)
+          ${SOURCE}/include/tarn_support_version.h DESTINATION ${stage}/include)
+# The licence of our code, and the notices of what the modules carry of the
+# toolchain.
+file(COPY ${SOURCE}/LICENSE ${SOURCE}/dist/THIRD-PARTY-NOTICES.txt DESTINATION ${stage})
 file(COPY ${SOURCE}/docs/api-reference.md DESTINATION ${stage}/docs)
 configure_file(${SOURCE}/dist/README.txt ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
 

@@ -87,5 +87,7 @@ foreach(folder ${SOURCE} ${BUILD} ${BUILD64})
     endif()
 endforeach()
 configure_file(${SOURCE}/tools/test-bundle/README.txt ${stage}/README.txt NEWLINE_STYLE CRLF)
+# The licence, and the notices of what the programs carry (GoogleTest too).
+file(COPY ${SOURCE}/LICENSE ${SOURCE}/dist/THIRD-PARTY-NOTICES.txt DESTINATION ${stage})
 
 package_archive("test bundle")

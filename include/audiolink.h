@@ -44,6 +44,7 @@
 #ifndef AUDIOLINK_H
 #define AUDIOLINK_H
 
+#include "tarn_support_version.h"
 #include <windows.h>
 #include <oleauto.h>
 

@@ -24,6 +24,7 @@
 #ifndef FOLDERTREE_H
 #define FOLDERTREE_H
 
+#include "tarn_support_version.h"
 #include <windows.h>
 #include <commctrl.h>
 #include <oleauto.h>

@@ -50,6 +50,7 @@
 #ifndef HELPVIEW_H
 #define HELPVIEW_H
 
+#include "tarn_support_version.h"
 #include <windows.h>
 #include <string.h>
 

@@ -142,6 +142,21 @@ std::string VersionText(const std::string &file, const char *name)
     return text;
 }
 
+// The file version of a module's fixed version information, as major.minor.patch.
+std::string FixedVersion(const std::string &file)
+{
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+    std::unique_ptr<char[]> block(new char[size ? size : 1]);
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT length = 0;
+    if (!size || !GetFileVersionInfoA(file.c_str(), 0, size, block.get()) ||
+        !VerQueryValueA(block.get(), "\\", reinterpret_cast<void **>(&fixed), &length) || !fixed)
+        return "(none)";
+    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) +
+           "." + std::to_string(HIWORD(fixed->dwFileVersionLS));
+}
+
 void VersionResources()
 {
     char path[MAX_PATH] = {};
@@ -155,7 +170,14 @@ void VersionResources()
         CHECK(VersionText(file, "FileVersion").find('.') != std::string::npos);
         CHECK(VersionText(file, "LegalCopyright").compare(0, 14, "Copyright (C) ") == 0);
         CHECK(!VersionText(file, "FileDescription").empty());
+        // The headers' version is the modules'.
+        CHECK(FixedVersion(file) == TARN_SUPPORT_VERSION_TEXT);
+        CHECK(VersionText(file, "FileVersion").compare(0, sizeof TARN_SUPPORT_VERSION_TEXT - 1,
+                                                       TARN_SUPPORT_VERSION_TEXT) == 0);
     }
+    static_assert(TARN_SUPPORT_VERSION == TARN_SUPPORT_VERSION_MAJOR * 10000 + TARN_SUPPORT_VERSION_MINOR * 100 +
+                                              TARN_SUPPORT_VERSION_PATCH,
+                  "one number to compare");
 }
 
 } // namespace
