@@ -65,7 +65,7 @@ file(COPY ${SOURCE}/include/audiolink.h ${SOURCE}/include/foldertree.h ${SOURCE}
           ${SOURCE}/include/tarn_support_version.h DESTINATION ${stage}/include)
 # The licence of our code, and the notices of what the modules carry of the
 # toolchain.
-file(COPY ${SOURCE}/LICENSE ${SOURCE}/dist/THIRD-PARTY-NOTICES.txt DESTINATION ${stage})
+file(COPY ${SOURCE}/LICENSE ${SOURCE}/dist/THIRD-PARTY-NOTICES.txt ${SOURCE}/CHANGES.md DESTINATION ${stage})
 file(COPY ${SOURCE}/docs/api-reference.md DESTINATION ${stage}/docs)
 configure_file(${SOURCE}/dist/README.txt ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
 

@@ -23,7 +23,7 @@ if(failed)
     message(FATAL_ERROR "${archive} cannot be unpacked")
 endif()
 
-set(wanted README.txt LICENSE THIRD-PARTY-NOTICES.txt include/audiolink.h include/foldertree.h include/helpview.h
+set(wanted README.txt LICENSE THIRD-PARTY-NOTICES.txt CHANGES.md include/audiolink.h include/foldertree.h include/helpview.h
     include/tarn_support_version.h docs/api-reference.md)
 foreach(suffix "" 64)
     list(APPEND wanted
