@@ -146,7 +146,8 @@ bench: tools
 # stand-ins, with the 64-bit modules and import libraries beside them
 # (bin64/, lib64/, stand-ins64/), as $(DIST_DIR)/tarn-support-<version>.zip,
 # and the modules' PDBs as $(DIST_DIR)/tarn-support-symbols-<version>.zip.
-# `make test` checks what they hold.
+# `make test` checks what they hold, and starts the viewer from the
+# unpacked package under Wine (tests/dist_viewer_check.sh).
 DIST_DIR ?= build/dist
 DIST_TARGETS = audiolink foldertree helpview helpview-send themekit jaocx20
 .PHONY: dist test-dist
@@ -160,6 +161,7 @@ dist: $(WIN32_BUILD)/CMakeCache.txt $(WIN64_BUILD)/CMakeCache.txt
 test-dist: dist
 	cmake -DSOURCE=$(CURDIR) -DOUT=$(abspath $(DIST_DIR)) -P tests/dist_check.cmake
 	cmake -DSOURCE=$(CURDIR) -DOUT=$(abspath $(DIST_DIR)) -P tests/symbols_check.cmake
+	tests/dist_viewer_check.sh $(abspath $(DIST_DIR))
 	cmake -DNOTICES=dist/THIRD-PARTY-NOTICES.txt -DBUILDS="$(abspath $(WIN32_BUILD));$(abspath $(WIN64_BUILD))" \
 	      -P tests/notices_check.cmake
 

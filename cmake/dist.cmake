@@ -41,6 +41,10 @@ function(pack build strip suffix)
     foreach(module themekit.dll jaocx20.dll)
         copy_module(${strip} ${build}/bin/${module} ${stage}/stand-ins${suffix})
     endforeach()
+    # The viewer's files (interface texts, skin, start page), samples beside
+    # it: without its .sys file it does not start.
+    file(COPY ${SOURCE}/helpview/demo/helpview.sys ${SOURCE}/helpview/demo/helpview.skl
+              ${SOURCE}/helpview/demo/helpview.htm DESTINATION ${stage}/bin${suffix})
     foreach(library audiolink foldertree)
         if(NOT EXISTS ${build}/lib/lib${library}.dll.a)
             message(FATAL_ERROR "dist: ${build}/lib/lib${library}.dll.a is missing; build first")

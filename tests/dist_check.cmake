@@ -1,7 +1,8 @@
 # Checks the package `make dist` made: the archive exists and holds the
 # modules, the headers, the import libraries (mingw-w64's and the .lib
 # files of MSVC-style linkers) and .def files, the API
-# reference, helpview-send and the stand-ins with their README, each file
+# reference, helpview-send, the viewer's sample files beside it (.sys, .skl,
+# .htm) and the stand-ins with their README, each file
 # non-empty, for both architectures: the 32-bit files in bin/, lib/ and
 # stand-ins/, the 64-bit ones in bin64/, lib64/ and stand-ins64/, each
 # module of its own machine type.
@@ -29,6 +30,7 @@ foreach(suffix "" 64)
     list(APPEND wanted
         bin${suffix}/audiolink.dll bin${suffix}/foldertree.dll bin${suffix}/helpview.exe
         bin${suffix}/helpview-send.exe
+        bin${suffix}/helpview.sys bin${suffix}/helpview.skl bin${suffix}/helpview.htm
         lib${suffix}/libaudiolink.dll.a lib${suffix}/libfoldertree.dll.a lib${suffix}/audiolink.lib
         lib${suffix}/foldertree.lib lib${suffix}/audiolink.def
         lib${suffix}/foldertree.def
