@@ -18,7 +18,24 @@ add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 # An address squeezed into a 32-bit number, or a number widened into an
 # address, is an error in both builds: it only shows at 64 bits.
 add_compile_options(-Werror=int-to-pointer-cast $<$<COMPILE_LANGUAGE:C>:-Werror=pointer-to-int-cast>)
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600)
+# The oldest Windows each build runs on: Windows XP (5.1) at 32 bits, and
+# at 64 bits the first x64 Windows, Windows XP x64 / Server 2003 (5.2). The
+# headers declare nothing later, and every program and module says so in its
+# PE header (a later Windows treats 5.x as it treated the linker's default
+# 4.0: as a program older than 6.0). The import tables hold
+# no later function: the floor check of tests/windows_floor reads them.
+if(TARN_BITS EQUAL 64)
+    set(TARN_WINDOWS_FLOOR 5.2)
+else()
+    set(TARN_WINDOWS_FLOOR 5.1)
+endif()
+string(REPLACE "." ";" floor_parts ${TARN_WINDOWS_FLOOR})
+list(GET floor_parts 0 floor_major)
+list(GET floor_parts 1 floor_minor)
+set(floor_hex 0x0${floor_major}0${floor_minor})
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=${floor_hex} WINVER=${floor_hex} _WIN32_IE=0x0600)
+add_link_options(-Wl,--major-os-version=${floor_major},--minor-os-version=${floor_minor}
+                 -Wl,--major-subsystem-version=${floor_major},--minor-subsystem-version=${floor_minor})
 # Source paths in what the programs print (__FILE__, in every check of the
 # tests) are relative: no file carries the build machine's folders, and the
 # test bundle runs anywhere.
@@ -101,6 +118,8 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 target_compile_options(gtest PRIVATE -O0)
 target_compile_options(gtest_main PRIVATE -O0)
 add_subdirectory(tests/win32)
+# Every shipped file within the oldest Windows the build runs on.
+add_subdirectory(tests/windows_floor)
 # After the tests: it lists them for the test bundle.
 add_subdirectory(tools/test-bundle)
 
