@@ -48,20 +48,14 @@ foreach(line IN LISTS lines)
     endif()
 endforeach()
 
-# Our own modules: their exports, from their .def files.
+# Our own modules: their exports, from their .def files (<module>.def
+# describes <module>.dll).
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/def_exports.cmake)
 foreach(def IN LISTS DEFS)
-    file(STRINGS ${def} def_lines)
-    set(library "")
-    set(exports "")
-    foreach(line IN LISTS def_lines)
-        if(line MATCHES "^LIBRARY[ \t]+\"?([^ \t\"]+)")
-            string(TOLOWER "${CMAKE_MATCH_1}" library)
-        elseif(line MATCHES "^[ \t]+([A-Za-z_][A-Za-z0-9_@]*)")
-            list(APPEND exports ${CMAKE_MATCH_1})
-        endif()
-    endforeach()
+    get_filename_component(stem ${def} NAME_WE)
+    string(TOLOWER "${stem}.dll" library)
+    read_def_exports(allowed_${library} ${def})
     list(APPEND libraries ${library})
-    set(allowed_${library} ${exports})
 endforeach()
 
 # ---- Each file ---------------------------------------------------------------
