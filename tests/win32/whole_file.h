@@ -87,7 +87,8 @@ inline std::wstring Wide(const std::string &ansi)
 
 inline std::string Ansi(const std::wstring &wide)
 {
-    std::string ansi(wide.size() * 2, '\0');
+    // Up to three bytes a unit in UTF-8.
+    std::string ansi(wide.size() * 3, '\0');
     ansi.resize(size_t(
         WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), &ansi[0], int(ansi.size()), nullptr, nullptr)));
     return ansi;
