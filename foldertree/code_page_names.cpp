@@ -93,4 +93,29 @@ std::string AnsiPathOf(const std::wstring &widePath)
     return ansi;
 }
 
+std::string AnsiTextWithin(std::wstring_view wide, size_t maxBytes)
+{
+    std::string text = AnsiText(wide);
+    if (text.size() <= maxBytes)
+        return text;
+    // The longest leading run of whole characters that fits: a character's
+    // bytes are never parted, nor the two halves of a surrogate pair.
+    size_t low = 0, high = wide.size();
+    std::string best;
+    while (low < high) {
+        size_t middle = low + (high - low + 1) / 2;
+        size_t units = middle;
+        if (units < wide.size() && IS_LOW_SURROGATE(wide[units]))
+            --units;
+        std::string candidate = AnsiText(wide.substr(0, units));
+        if (candidate.size() <= maxBytes) {
+            best.swap(candidate);
+            low = middle;
+        } else {
+            high = middle - 1;
+        }
+    }
+    return best;
+}
+
 } // namespace foldertree

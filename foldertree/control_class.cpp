@@ -115,7 +115,9 @@ HWND CreateTarnBrowser(DWORD exStyle, const char *startPath, DWORD style, int x,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ControlInstance(), nullptr);
     if (!control)
         return nullptr;
-    if (startPath && startPath[0]) {
+    // A start path too long for the buffer is not selected: cut short, it
+    // could name another folder.
+    if (startPath && startPath[0] && strnlen(startPath, 260) < 260) {
         char buffer[260] = {};
         strncpy(buffer, startPath, sizeof buffer - 1);
         SendMessageA(control, BFFM_SELECTPATH, sizeof buffer, reinterpret_cast<LPARAM>(buffer));

@@ -33,12 +33,14 @@ bool HasDoubleBackslash(std::string_view path)
     return path.find("\\\\") != std::string_view::npos;
 }
 
-std::string MessageText(const char *bytes, long count)
+std::optional<std::string> MessageText(const char *bytes, long count)
 {
     if (!bytes || count <= 0)
         return std::string();
     size_t limit = static_cast<size_t>(count) < kMessageTextBytes ? static_cast<size_t>(count) : kMessageTextBytes;
     const void *zero = std::memchr(bytes, 0, limit);
+    if (!zero && static_cast<size_t>(count) > kMessageTextBytes && bytes[kMessageTextBytes - 1] != ' ')
+        return std::nullopt;
     size_t length = zero ? static_cast<size_t>(static_cast<const char *>(zero) - bytes) : limit;
     return std::string(TrimSpaces(std::string_view(bytes, length)));
 }

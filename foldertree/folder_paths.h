@@ -5,6 +5,7 @@
 // foldertree.dll and natively for the sanitizer tests and the fuzzer.
 #pragma once
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -87,8 +88,13 @@ bool HasDoubleBackslash(std::string_view path);
 
 // The text of a path message: the first min(count, 260) bytes of the
 // caller's buffer, up to its first zero byte, trimmed of spaces. A negative
-// count or a missing buffer gives the empty text and reads nothing.
-std::string MessageText(const char *bytes, long count);
+// count or a missing buffer gives the empty text and reads nothing. A text
+// that fills all 260 bytes of a longer buffer, up to a last byte that is no
+// blank, goes on past what may be read: it gives nothing (std::nullopt),
+// since its first 260 bytes may name another folder (in UTF-8, 130 Cyrillic
+// letters already fill them). A buffer padded with blanks, as fixed-length
+// strings are, ends in a blank and is read as before.
+std::optional<std::string> MessageText(const char *bytes, long count);
 
 // The parts of a display-name chain, split at each backslash.
 std::vector<std::string> SplitChain(std::string_view chain);

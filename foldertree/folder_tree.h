@@ -87,6 +87,8 @@ std::string AnsiPathOf(const std::wstring &widePath);
 // The ANSI text of a wide name as the platform converts it (characters
 // outside the code page replaced): for the records' display names.
 std::string AnsiText(std::wstring_view wide);
+// The same, cut to at most maxBytes at the end of a whole character.
+std::string AnsiTextWithin(std::wstring_view wide, size_t maxBytes);
 
 // --- control class (control_class.cpp) -------------------------------------
 

@@ -1,6 +1,6 @@
 // The control's private messages. Each acts on the tree of the control that
 // receives it; text arguments are read through MessageText, which never reads
-// more than 260 bytes of the caller's buffer.
+// more than 260 bytes of the caller's buffer and refuses a longer text.
 #include "folder_tree.h"
 
 #include <algorithm>
@@ -24,8 +24,10 @@ LRESULT SetRootPath(HWND tree, WPARAM wParam, LPARAM lParam)
     const char *text = reinterpret_cast<const char *>(lParam);
     if (!tree || count < 0 || !text)
         return 0;
-    std::string path = MessageText(text, count);
-    return reinterpret_cast<LRESULT>(FillFolderTree(tree, path.c_str(), -1, 0));
+    std::optional<std::string> path = MessageText(text, count);
+    if (!path)
+        return 0;
+    return reinterpret_cast<LRESULT>(FillFolderTree(tree, path->c_str(), -1, 0));
 }
 
 LRESULT SetRootFolder(HWND tree, WPARAM wParam)
@@ -41,8 +43,10 @@ LRESULT SelectPath(HWND tree, WPARAM wParam, LPARAM lParam)
     const char *text = reinterpret_cast<const char *>(lParam);
     if (!tree || count < 0 || !text)
         return 0;
-    std::string path = MessageText(text, count);
-    return reinterpret_cast<LRESULT>(SelectPathItem(tree, path.c_str()));
+    std::optional<std::string> path = MessageText(text, count);
+    if (!path)
+        return 0;
+    return reinterpret_cast<LRESULT>(SelectPathItem(tree, path->c_str()));
 }
 
 LRESULT GetPath(HWND tree, WPARAM wParam, LPARAM lParam)

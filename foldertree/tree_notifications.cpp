@@ -153,10 +153,10 @@ std::string DisplayNameChain(const char *path)
     std::string chain = Utf8(ItemDisplayName(desktop.Get(), &desktopList));
     chain += '\\';
 
-    WCHAR widePath[260] = {};
+    std::wstring widePath = path ? WideFromAnsi(path) : std::wstring();
     LPITEMIDLIST parsed = nullptr;
-    if (path && MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path, -1, widePath, 260) > 0 &&
-        SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, widePath, nullptr, &parsed, nullptr)) && parsed) {
+    if (!widePath.empty() &&
+        SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, &widePath[0], nullptr, &parsed, nullptr)) && parsed) {
         TaskMemory<ITEMIDLIST> list(parsed);
         const auto *bytes = reinterpret_cast<const unsigned char *>(parsed);
         ComRef<IShellFolder> current;

@@ -170,6 +170,8 @@ void ExpandDirectory(HWND tree, HTREEITEM item, const FolderItem &record)
             ansi.clear();
         std::string path;
         if (!ansi.empty()) {
+            // In UTF-8 a character can take three bytes: a path of fewer
+            // than 260 characters may still not fit.
             path = ChildFolderPath(folder, ansi);
             if (path.empty())
                 continue; // too long for a Path field: left out rather than cut into another's
@@ -230,7 +232,7 @@ void ExpandNamespaceFolder(HWND tree, HTREEITEM item, const FolderItem &record, 
         copy.RelPidl = relative;
         CopyField(copy.Path, NamespacePath(absolute));
         names.push_back(ItemDisplayName(folder.Get(), relative));
-        CopyField(copy.Name, AnsiText(names.back()));
+        CopyField(copy.Name, AnsiTextWithin(names.back(), sizeof copy.Name - 1));
         relative = nullptr;
     }
     items.Reset();
@@ -300,7 +302,7 @@ HTREEITEM FillWithSpecialFolder(HWND tree, BffTreeData *data, int folder, int ex
     copy.AbsPidl = PidlCopy(list);
     std::wstring name = ItemDisplayName(data->DesktopFolder, copy.AbsPidl);
     CopyField(copy.Path, NamespacePath(copy.AbsPidl));
-    CopyField(copy.Name, AnsiText(name));
+    CopyField(copy.Name, AnsiTextWithin(name, sizeof copy.Name - 1));
     data->RootItem = InsertFolderItem(tree, nullptr, name.empty() ? WideFromAnsi(copy.Path) : name, copy);
     if (!data->RootItem) {
         CoTaskMemFree(copy.AbsPidl);
@@ -407,7 +409,7 @@ HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const std::wstring &fall
     if (label.empty())
         label = fallbackLabel;
     if (label.size() > kLabelChars)
-        label.resize(kLabelChars);
+        label.resize(IS_LOW_SURROGATE(label[kLabelChars]) ? kLabelChars - 1 : kLabelChars);
 
     int openIcon = 0;
     DWORD attributes = kRequestedAttributes;

@@ -37,9 +37,9 @@ void CheckPaths(std::string_view input)
     std::string child = foldertree::ChildFolderPath(input.substr(0, split), input.substr(split));
     Require(child.empty() || (foldertree::FitsPathField(child) && child.back() == '\\'));
 
-    std::string text = foldertree::MessageText(input.data(), static_cast<long>(input.size()));
-    Require(text.size() <= foldertree::kMessageTextBytes);
-    Require(text.find('\0') == std::string::npos);
+    std::optional<std::string> text = foldertree::MessageText(input.data(), static_cast<long>(input.size()));
+    Require(text.has_value() || input.size() > foldertree::kMessageTextBytes);
+    Require(!text || (text->size() <= foldertree::kMessageTextBytes && text->find('\0') == std::string::npos));
 
     std::string chain;
     for (const std::string &part : foldertree::SplitChain(input)) {

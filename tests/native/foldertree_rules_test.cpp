@@ -63,7 +63,10 @@ TEST(MessageText, ReadsAtMost260BytesUpToTheFirstZero)
     // read beyond it.
     std::unique_ptr<char[]> buffer(new char[260]);
     std::fill(buffer.get(), buffer.get() + 260, 'p');
-    EXPECT_EQ(MessageText(buffer.get(), 1000), std::string(260, 'p'));
+    EXPECT_EQ(MessageText(buffer.get(), 260), std::string(260, 'p'));
+    EXPECT_EQ(MessageText(buffer.get(), 1000), std::nullopt) << "it goes on: its first 260 bytes are another path";
+    buffer[259] = ' ';
+    EXPECT_EQ(MessageText(buffer.get(), 1000), std::string(259, 'p')) << "a fixed-length string's padding";
     EXPECT_EQ(MessageText(buffer.get(), -1), "");
     EXPECT_EQ(MessageText(nullptr, 260), "");
     const char padded[] = "  C:\\music  \0garbage";
