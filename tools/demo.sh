@@ -48,7 +48,7 @@ echo "== A picture of the rendered output (sox) =="
 if command -v sox >/dev/null 2>&1 && [ -s "$out/tour-output.wav" ]; then
     # Up to 4 kHz, where the tone and the sweep are.
     sox "$out/tour-output.wav" -n rate 8k spectrogram -x 800 -Y 500 -z 60 \
-        -t "Evening Tone as the engine rendered it: equalizer and rotate on" \
+        -t "The tone as the engine rendered it: equalizer and rotate on" \
         -c "left channel above, right below" -o "$out/tour-output.png"
     echo "  spectrogram: $(rel "$out/tour-output.png")"
     echo "  Rotate swings the sound between the sides: each channel falls silent in"

@@ -2,8 +2,9 @@
 // one folder per sample, because the folder tree shows folders, not files.
 //   sample_maker <samples folder>
 //
-//   Evening Tone/Evening Tone.mp3      8 s of 16-bit stereo PCM in a RIFF WAVE
+//   Вечерний тон/Вечерний тон.mp3      8 s of 16-bit stereo PCM in a RIFF WAVE
 //                                      file, with an ID3v1 tag at its end
+//                                      (its texts in Latin-1, as tags keep them)
 //   Rotating Chord/Rotating Chord.wav  4 s chord, RIFF WAVE, ID3v1 tag after
 //                                      the data chunk (players stop at the
 //                                      chunk's end)
@@ -210,10 +211,12 @@ int main(int argc, char **argv)
         return 1;
     }
     Bytes tone = Wave(EveningTone());
-    PutId3v1(tone, "Evening Tone", "Tarn Demo", "Samples", "2026", "made by the build", 1);
+    // The folder's name in UTF-8, as this machine's file names are; the tag
+    // in its own character set, é as the byte 0xE9.
+    PutId3v1(tone, "Evening Tone", "Tarn D\xE9mo", "Samples", "2026", "made by the build", 1);
     Bytes chord = Wave(RotatingChord());
     PutId3v1(chord, "Rotating Chord", "Tarn Demo", "Samples", "2026", "C major, spread wide", 2);
-    bool ok = WriteSample(root, "Evening Tone", "Evening Tone.mp3", tone) &&
+    bool ok = WriteSample(root, "Вечерний тон", "Вечерний тон.mp3", tone) &&
               WriteSample(root, "Rotating Chord", "Rotating Chord.wav", chord) &&
               WriteSample(root, "Tarn Demo Module", "Tarn Demo.xm", ModuleHeader("Tarn Demo Module"));
     return ok ? 0 : 1;

@@ -14,7 +14,8 @@ namespace host {
 
 namespace {
 
-constexpr char kToneFolder[] = "Evening Tone";
+// A name outside every 8-bit code page but UTF-8, the host's own.
+constexpr char kToneFolder[] = "Вечерний тон";
 constexpr char kModuleFolder[] = "Tarn Demo Module";
 constexpr char kChordFolder[] = "Rotating Chord";
 
