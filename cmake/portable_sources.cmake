@@ -19,6 +19,7 @@ set(HELPVIEW_PORTABLE_SOURCES
     ${CMAKE_SOURCE_DIR}/helpview/copydata_command.cpp
     ${CMAKE_SOURCE_DIR}/helpview/address_rules.cpp
     ${CMAKE_SOURCE_DIR}/helpview/variant_values.cpp
+    ${CMAKE_SOURCE_DIR}/helpview/code_page_text.cpp
 )
 set(AUDIOLINK_PORTABLE_SOURCES
     ${CMAKE_SOURCE_DIR}/audiolink/version_text.cpp

@@ -12,16 +12,16 @@ std::string BasePathOf(std::string_view folder, std::string_view programFileName
     return std::string(folder) + StemOf(programFileName);
 }
 
-std::string FileAddress(std::string_view folder, std::string_view fileName)
+std::string FileAddress(std::string_view folder, std::string_view fileName, const CodePageShape &codePage)
 {
     std::string address = "file://";
     address.append(folder).append(fileName);
-    return AddressText(address);
+    return AddressText(address, codePage);
 }
 
-std::string AddressText(std::string_view text)
+std::string AddressText(std::string_view text, const CodePageShape &codePage)
 {
-    return std::string(text.substr(0, MaxStartAddress));
+    return std::string(text.substr(0, WholeCharacters(text, codePage, text.size(), MaxStartAddress)));
 }
 
 size_t PdfPosition(std::string_view address)

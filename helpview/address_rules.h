@@ -4,9 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "code_page_text.h"
+
 namespace helpview {
 
-// Longest start address used (the rest is cut).
+// Most characters (UTF-16 units) of a start address; the rest is cut. In
+// an 8-bit code page that many bytes, in UTF-8 up to three times as many:
+// a path's characters are kept whatever code page the viewer runs in.
 constexpr size_t MaxStartAddress = 511;
 
 // A file name up to its first ".": viewer.exe gives viewer.
@@ -16,11 +20,13 @@ std::string StemOf(std::string_view fileName);
 // built from (C:\App\ and viewer.exe give C:\App\viewer).
 std::string BasePathOf(std::string_view folder, std::string_view programFileName);
 
-// "file://" + folder + file name, cut to MaxStartAddress bytes.
-std::string FileAddress(std::string_view folder, std::string_view fileName);
+// "file://" + folder + file name, cut to MaxStartAddress whole characters
+// of the code page.
+std::string FileAddress(std::string_view folder, std::string_view fileName, const CodePageShape &codePage);
 
-// A text used as an address as it is, cut to MaxStartAddress bytes.
-std::string AddressText(std::string_view text);
+// A text used as an address as it is, cut to MaxStartAddress whole
+// characters of the code page.
+std::string AddressText(std::string_view text, const CodePageShape &codePage);
 
 // The 1-based position of ".PDF" in the address, in any letter case; 0 when
 // it holds none.

@@ -2,14 +2,17 @@
 
 #include <cstring>
 
+#include "process_code_page.h"
 #include "variant_values.h"
 
 namespace helpview {
 
+static_assert(sizeof(OLECHAR) == sizeof(char16_t), "a BSTR holds UTF-16 units");
+
 BSTR AnsiToBstr(const char *text)
 {
-    std::u16string units = WidenBytes(text ? text : "");
-    return SysAllocString(reinterpret_cast<const OLECHAR *>(units.c_str()));
+    std::wstring units = WidenText(text ? text : "");
+    return SysAllocStringLen(units.c_str(), UINT(units.size()));
 }
 
 BSTR SetBstrFromAnsi(BSTR &variable, const char *text)
@@ -26,10 +29,10 @@ int BstrToAnsi(BSTR value, char *target, size_t targetSize)
     target[0] = '\0';
     if (!value)
         return 1;
-    std::string bytes =
-        NarrowUnits(reinterpret_cast<const char16_t *>(value), SysStringLen(value), targetSize - 1);
-    std::memcpy(target, bytes.data(), bytes.size());
-    target[bytes.size()] = '\0';
+    std::string text = NarrowText(std::u16string_view(reinterpret_cast<const char16_t *>(value), SysStringLen(value)));
+    size_t length = WholeCharacters(text, targetSize - 1, text.size());
+    std::memcpy(target, text.data(), length);
+    target[length] = '\0';
     return 0;
 }
 
@@ -43,7 +46,7 @@ std::string VariantToText(const VARIANT &value)
         view.units = reinterpret_cast<const char16_t *>(V_BSTR(&value));
         view.unitCount = SysStringLen(V_BSTR(&value));
     }
-    return TextOfVariantValue(view);
+    return TextOfVariantValue(view, NarrowText);
 }
 
 void SetMissing(VARIANT &value)

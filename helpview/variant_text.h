@@ -1,5 +1,5 @@
 // Conversions between the viewer's 8-bit texts and the control's BSTRs and
-// VARIANTs. No code page: characters are widened and narrowed one for one.
+// VARIANTs, through the process's code page.
 #pragma once
 #include <windows.h>
 
@@ -9,15 +9,17 @@
 
 namespace helpview {
 
-// A new BSTR of the bytes before text's terminating zero, each widened to the
-// unit of the same value. The caller frees it. Null text gives an empty BSTR.
+// A new BSTR of the text before its terminating zero, widened from the
+// process's code page. The caller frees it. Null text gives an empty BSTR.
 BSTR AnsiToBstr(const char *text);
 
 // Frees what variable holds, stores AnsiToBstr(text) in it and returns it.
 BSTR SetBstrFromAnsi(BSTR &variable, const char *text);
 
-// Writes the low byte of each unit and a zero into target (at most
-// targetSize - 1 bytes). Returns 1 for a null BSTR (target empty), else 0.
+// Writes the string narrowed to the process's code page and a zero into
+// target: as many whole characters as fit in targetSize - 1 bytes (a
+// character is never cut in two). A character the code page lacks becomes
+// '?'. Returns 1 for a null BSTR (target empty), else 0.
 int BstrToAnsi(BSTR value, char *target, size_t targetSize);
 
 // The display text of the VARIANT's value; the VARIANT is left as it is.

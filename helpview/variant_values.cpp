@@ -47,37 +47,25 @@ std::string IntegerText(long long value)
     return FormatDecimal(negative, magnitude, 0, 7);
 }
 
-std::string StringText(const VariantValue &value)
+bool IsHighSurrogate(char16_t unit)
 {
-    if (!value.units)
-        return "";
-    std::string text = NarrowUnits(value.units, value.unitCount, MaxVariantText);
-    size_t zero = text.find('\0');
-    if (zero != std::string::npos)
-        text.resize(zero);
-    return text;
+    return unit >= 0xD800 && unit <= 0xDBFF;
 }
 
 } // namespace
 
-std::u16string WidenBytes(std::string_view bytes)
-{
-    std::u16string units(bytes.size(), u'\0');
-    for (size_t i = 0; i < bytes.size(); ++i)
-        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
-    return units;
-}
-
-std::string NarrowUnits(const char16_t *units, size_t count, size_t maxBytes)
+std::u16string_view ShownUnits(const char16_t *units, size_t count)
 {
     if (!units)
-        return "";
-    if (count > maxBytes)
-        count = maxBytes;
-    std::string bytes(count, '\0');
-    for (size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<char>(units[i] & 0xFF);
-    return bytes;
+        return {};
+    std::u16string_view text(units, count);
+    text = text.substr(0, text.find(u'\0'));
+    if (text.size() > MaxVariantText) {
+        // A pair cut in two would narrow to a character that is not there.
+        bool pairCut = IsHighSurrogate(text[MaxVariantText - 1]);
+        text = text.substr(0, MaxVariantText - (pairCut ? 1 : 0));
+    }
+    return text;
 }
 
 std::string FormatSignificant(double value, int digits)
@@ -136,7 +124,7 @@ std::string FormatDecimal(bool negative, std::uint64_t magnitude, int scale, int
     return LayOut(negative, all, exponent, digits);
 }
 
-std::string TextOfVariantValue(const VariantValue &value)
+std::string TextOfVariantValue(const VariantValue &value, UnitsToText narrow)
 {
     const std::uint8_t *bytes = value.value;
     switch (value.type) {
@@ -167,7 +155,7 @@ std::string TextOfVariantValue(const VariantValue &value)
     case vartype::DISPATCH:
         return std::to_string(Read<std::uint32_t>(bytes));
     case vartype::BSTR:
-        return StringText(value);
+        return value.units && narrow ? narrow(ShownUnits(value.units, value.unitCount)) : "";
     }
     return "";
 }

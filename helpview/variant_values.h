@@ -1,7 +1,7 @@
-// The byte rules behind the viewer's VARIANT and BSTR conversions: 8-bit
-// texts widened and narrowed one for one (no code page), and the display
-// text of a VARIANT's value. Win32-free: a VARIANT comes in as its type code
-// and the 8 bytes of its value.
+// The display text of a VARIANT's value, behind the viewer's VARIANT
+// conversion. Win32-free: a VARIANT comes in as its type code and the 8
+// bytes of its value, and a string's units are narrowed by the caller's
+// function (the code page's conversion).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,7 @@ constexpr std::uint16_t I2 = 2, I4 = 3, R4 = 4, R8 = 5, CY = 6, BSTR = 8, DISPAT
 constexpr std::uint16_t BYREF = 0x4000;
 } // namespace vartype
 
-// Longest text a VARIANT's string gives (the rest is cut).
+// Most characters (UTF-16 units) a VARIANT's string gives; the rest is cut.
 constexpr size_t MaxVariantText = 4095;
 
 struct VariantValue {
@@ -29,11 +29,12 @@ struct VariantValue {
     size_t unitCount = 0;
 };
 
-// Each byte becomes the 16-bit unit of the same value (0xE9 -> U+00E9).
-std::u16string WidenBytes(std::string_view bytes);
+// Turns UTF-16 units into 8-bit text.
+using UnitsToText = std::string (*)(std::u16string_view units);
 
-// The low byte of each unit (U+20AC -> 0xAC), at most maxBytes of them.
-std::string NarrowUnits(const char16_t *units, size_t count, size_t maxBytes);
+// The units of a string that are shown: those before its first zero unit, at
+// most MaxVariantText of them, never half of a surrogate pair.
+std::u16string_view ShownUnits(const char16_t *units, size_t count);
 
 // The value with at most `digits` significant digits: plain notation for
 // exponents from -5 to digits - 1, otherwise d.dddE+XX; no blank before a
@@ -47,9 +48,9 @@ std::string FormatDecimal(bool negative, std::uint64_t magnitude, int scale, int
 
 // The display text of a value: integers (and VT_BOOL) and singles with at
 // most 7 significant digits, doubles and currency with at most 15, interface
-// pointers as unsigned decimal numbers, strings narrowed up to their first
-// zero byte (at most MaxVariantText bytes). Every other type, by-reference
-// and array values included, gives the empty text.
-std::string TextOfVariantValue(const VariantValue &value);
+// pointers as unsigned decimal numbers, strings as narrow makes their
+// ShownUnits. Every other type, by-reference and array values included,
+// gives the empty text.
+std::string TextOfVariantValue(const VariantValue &value, UnitsToText narrow);
 
 } // namespace helpview

@@ -6,9 +6,11 @@
 
 #include <cstring>
 #include <new>
+#include <string_view>
 
 #include "address_rules.h"
 #include "command_line.h"
+#include "process_code_page.h"
 #include "viewer_state.h"
 
 namespace helpview {
@@ -23,7 +25,7 @@ HWND MainWindow = nullptr;
 HWND ClientHolder = nullptr;
 HWND StatusWindow = nullptr;
 IDispatch *BrowserControl = nullptr;
-char CaptionBuffer[256] = {};
+char CaptionBuffer[CaptionBufferSize] = {};
 size_t PdfShown = 0;
 THSTYLERECORD StyleRecord = {};
 std::string PendingUrl;
@@ -36,8 +38,9 @@ const std::string &UiText(size_t index)
 
 void SetCaptionBuffer(const char *text)
 {
-    size_t length = text ? strnlen(text, sizeof CaptionBuffer - 1) : 0;
-    std::memcpy(CaptionBuffer, text ? text : "", length);
+    std::string_view whole = text ? text : "";
+    size_t length = WholeCharacters(whole, sizeof CaptionBuffer - 1, CaptionCharacters);
+    std::memcpy(CaptionBuffer, whole.data(), length);
     CaptionBuffer[length] = '\0';
 }
 
@@ -95,14 +98,15 @@ void ReadUiTexts(const std::string &sysPath)
 
 std::string StartAddress(const std::string &document)
 {
+    const CodePageShape &codePage = ProcessCodePageShape();
     if (document.empty())
-        return FileAddress("", BasePath + ".htm");
+        return FileAddress("", BasePath + ".htm", codePage);
     if (!THEXIST(document.c_str()))
-        return AddressText(document);
+        return AddressText(document, codePage);
     BSTR folder = nullptr, file = nullptr;
     THSPLITN(document.c_str(), &folder, &file);
     std::string folderText = TakeByteString(folder);
-    return FileAddress(folderText, TakeByteString(file));
+    return FileAddress(folderText, TakeByteString(file), codePage);
 }
 
 int RunMessageLoop()

@@ -21,8 +21,13 @@ extern HWND MainWindow;
 extern HWND ClientHolder;  // the skinned window's child area: buttons, control, status line
 extern HWND StatusWindow;  // the one-line status area under the control
 extern IDispatch *BrowserControl; // owned by the container, never released here
-// The caption at creation; reused for the pending navigation.
-extern char CaptionBuffer[256];
+// The caption at creation; reused for the pending navigation. It holds
+// CaptionCharacters characters of any code page: UTF-8 takes up to three
+// bytes for a UTF-16 unit. A navigate command's text (at most 255 bytes in
+// its sender's code page) is never more characters than that.
+constexpr size_t CaptionCharacters = 255;
+constexpr size_t CaptionBufferSize = 3 * CaptionCharacters + 1;
+extern char CaptionBuffer[CaptionBufferSize];
 extern size_t PdfShown; // 1-based position of ".PDF" in the first such address shown
 extern THSTYLERECORD StyleRecord;
 extern std::string PendingUrl;
@@ -30,7 +35,8 @@ extern std::string PendingUrl;
 // UiTexts(index), empty for a line the ".sys" file does not have.
 const std::string &UiText(size_t index);
 
-// Copies text into CaptionBuffer: up to its first zero byte, at most 255 bytes.
+// Copies text into CaptionBuffer: up to its first zero byte, at most
+// CaptionCharacters whole characters.
 void SetCaptionBuffer(const char *text);
 
 // StyleRecord for a message box: icon, the skin's dialog colours, padding

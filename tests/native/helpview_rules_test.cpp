@@ -1,12 +1,15 @@
 // The viewer's Win32-free rules: its command line, the placement bytes, the
-// WM_COPYDATA command text and the addresses it builds.
+// WM_COPYDATA command text, the addresses it builds, and how 8-bit texts
+// make characters.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "address_rules.h"
+#include "code_page_text.h"
 #include "command_line.h"
 #include "copydata_command.h"
 #include "placement_values.h"
@@ -159,13 +162,31 @@ TEST(CopyData, TextIsBoundByWParamCbDataAndTheNavigationLimit)
 
 // ---- Names and addresses ---------------------------------------------------------------
 
-TEST(Addresses, BasePathStopsAtTheFirstDotAndAddressesAreCutAt511Bytes)
+const CodePageShape SingleByte{};
+const CodePageShape Utf8{true, {}};
+
+std::string Repeated(std::string_view piece, size_t times)
+{
+    std::string text;
+    while (times--)
+        text += piece;
+    return text;
+}
+
+TEST(Addresses, BasePathStopsAtTheFirstDotAndAddressesAreCutAt511Characters)
 {
     EXPECT_EQ(BasePathOf("C:\\App\\", "viewer.test.exe"), "C:\\App\\viewer");
     EXPECT_EQ(StemOf(".hidden"), "");
-    EXPECT_EQ(FileAddress("C:\\Help\\", "index.htm"), "file://C:\\Help\\index.htm");
-    EXPECT_EQ(FileAddress(std::string(600, 'f'), "x.htm").size(), 511u);
-    EXPECT_EQ(AddressText(std::string(700, 'u')).size(), 511u);
+    EXPECT_EQ(FileAddress("C:\\Help\\", "index.htm", SingleByte), "file://C:\\Help\\index.htm");
+    EXPECT_EQ(FileAddress(std::string(600, 'f'), "x.htm", SingleByte).size(), 511u);
+    EXPECT_EQ(AddressText(std::string(700, 'u'), SingleByte).size(), 511u);
+    // In UTF-8 a path of 300 Cyrillic letters takes 600 bytes and is kept
+    // whole; a longer text is cut after 511 characters, never inside one.
+    std::string folder = "C:\\" + Repeated("\xD0\xAF", 300) + "\\";
+    EXPECT_EQ(FileAddress(folder, "x.htm", Utf8), "file://" + folder + "x.htm");
+    EXPECT_EQ(AddressText(Repeated("\xD0\xAF", 700), Utf8), Repeated("\xD0\xAF", 511));
+    EXPECT_EQ(AddressText(std::string(510, 'u') + "\xF0\x9F\x8E\xB5", Utf8), std::string(510, 'u'))
+        << "a character of two units does not fit in the last one";
 }
 
 TEST(Addresses, PdfPositionIsOneBasedInAnyCase)
@@ -176,6 +197,37 @@ TEST(Addresses, PdfPositionIsOneBasedInAnyCase)
     EXPECT_EQ(PdfPosition("C:\\Manual.pd"), 0u);
     EXPECT_EQ(PdfPosition("C:\\a.pdx.pdf"), 9u);
     EXPECT_EQ(PdfPosition(""), 0u);
+}
+
+// ---- How 8-bit texts make characters ----------------------------------------------------
+
+TEST(CodePageText, CutsKeepWholeCharactersWithinBytesAndUnits)
+{
+    EXPECT_EQ(WholeCharacters("abcdef", SingleByte, 3, 100), 3u);
+    EXPECT_EQ(WholeCharacters("abcdef", SingleByte, 100, 2), 2u);
+    EXPECT_EQ(WholeCharacters("\xE9\x80", SingleByte, 100, 100), 2u);
+
+    std::string_view cyrillic = "a\xD0\xA1" "b"; // aСb
+    EXPECT_EQ(WholeCharacters(cyrillic, Utf8, 2, 100), 1u);
+    EXPECT_EQ(WholeCharacters(cyrillic, Utf8, 3, 100), 3u);
+    EXPECT_EQ(WholeCharacters(cyrillic, Utf8, 100, 2), 3u);
+    std::string_view note = "\xF0\x9F\x8E\xB5x"; // two units, then one
+    EXPECT_EQ(WholeCharacters(note, Utf8, 100, 1), 0u);
+    EXPECT_EQ(WholeCharacters(note, Utf8, 100, 2), 4u);
+    EXPECT_EQ(WholeCharacters(note, Utf8, 4, 100), 4u);
+    // A character the text's end cuts off is left out; invalid bytes are
+    // one character each.
+    EXPECT_EQ(WholeCharacters("ab\xE2\x82", Utf8, 100, 100), 2u);
+    EXPECT_EQ(WholeCharacters("a\xE9" "b\xE2\x82\xAC", Utf8, 100, 100), 6u);
+    EXPECT_EQ(WholeCharacters("a\xE9" "b", Utf8, 100, 3), 3u);
+
+    CodePageShape doubleByte; // lead bytes 0x81 to 0x9F, as in Japanese
+    for (int lead = 0x81; lead <= 0x9F; ++lead)
+        doubleByte.leadBytes[size_t(lead)] = true;
+    EXPECT_EQ(WholeCharacters("\x82\xA0x", doubleByte, 1, 100), 0u);
+    EXPECT_EQ(WholeCharacters("\x82\xA0x", doubleByte, 2, 100), 2u);
+    EXPECT_EQ(WholeCharacters("\x82\xA0x", doubleByte, 100, 2), 3u);
+    EXPECT_EQ(WholeCharacters("a\x82", doubleByte, 100, 100), 1u);
 }
 
 } // namespace

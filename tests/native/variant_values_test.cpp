@@ -1,5 +1,5 @@
-// The byte rules of the viewer's VARIANT and BSTR conversions: one-for-one
-// widening and narrowing, and the display text of every value type.
+// The display text of every VARIANT value type, and which units of a string
+// are shown (their narrowing is the code page's, tested under Wine).
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -32,46 +32,51 @@ VariantValue StringValue(const std::u16string &units, std::uint16_t type = varty
     return v;
 }
 
-TEST(Latin1, BytesWidenToTheSameCodePointsAndNarrowBack)
+// Stands in for the code page: one character for each unit, H and L for the
+// halves of a surrogate pair.
+std::string Mark(std::u16string_view units)
 {
-    std::u16string wide = WidenBytes("\x41\xE9\x42");
-    EXPECT_EQ(wide, (std::u16string{u'\u0041', u'\u00E9', u'\u0042'}));
-    EXPECT_EQ(NarrowUnits(wide.data(), wide.size(), 100), "\x41\xE9\x42");
-
-    std::string all;
-    for (int b = 1; b < 256; ++b)
-        all += char(b);
-    std::u16string allWide = WidenBytes(all);
-    for (size_t i = 0; i < allWide.size(); ++i)
-        ASSERT_EQ(allWide[i], char16_t(i + 1));
-    EXPECT_EQ(NarrowUnits(allWide.data(), allWide.size(), 1000), all);
-    std::u16string euro = u"\u20AC";
-    EXPECT_EQ(NarrowUnits(euro.data(), euro.size(), 10), "\xAC");
-    EXPECT_EQ(NarrowUnits(allWide.data(), allWide.size(), 2), "\x01\x02");
+    std::string text;
+    for (char16_t unit : units) {
+        if (unit >= 0xD800 && unit <= 0xDBFF)
+            text += 'H';
+        else if (unit >= 0xDC00 && unit <= 0xDFFF)
+            text += 'L';
+        else
+            text += unit < 0x80 ? char(unit) : '?';
+    }
+    return text;
 }
 
-TEST(VariantText, StringsAreCutAtTheirFirstZeroByteAndAt4095)
+std::string TextOf(const VariantValue &value)
 {
-    EXPECT_EQ(TextOfVariantValue(StringValue(u"Index")), "Index");
+    return TextOfVariantValue(value, Mark);
+}
+
+TEST(VariantText, StringsAreCutAtTheirFirstZeroUnitAnd4095UnitsButNeverInsideAPair)
+{
+    EXPECT_EQ(TextOf(StringValue(u"Index")), "Index");
     std::u16string embedded{u'a', u'b', u'\0', u'c'};
-    EXPECT_EQ(TextOfVariantValue(StringValue(embedded)), "ab");
-    // U+0100 narrows to a zero byte, which ends the text too.
-    EXPECT_EQ(TextOfVariantValue(StringValue(u"x\u0100y")), "x");
-    EXPECT_EQ(TextOfVariantValue(StringValue(u"\u20AC5")), "\xAC" "5");
+    EXPECT_EQ(TextOf(StringValue(embedded)), "ab");
+    // Characters beyond one byte are the code page's to narrow, not a cut.
+    EXPECT_EQ(TextOf(StringValue(u"x\u0100y\u20AC")), "x?y?");
     std::u16string longText(5000, u'z');
-    EXPECT_EQ(TextOfVariantValue(StringValue(longText)), std::string(4095, 'z'));
+    EXPECT_EQ(TextOf(StringValue(longText)), std::string(4095, 'z'));
+    std::u16string note = u"\U0001F3B5";
+    EXPECT_EQ(TextOf(StringValue(std::u16string(4093, u'z') + note)), std::string(4093, 'z') + "HL");
+    EXPECT_EQ(TextOf(StringValue(std::u16string(4094, u'z') + note)), std::string(4094, 'z')) << "pair left out whole";
     VariantValue null;
     null.type = vartype::BSTR;
-    EXPECT_EQ(TextOfVariantValue(null), "");
+    EXPECT_EQ(TextOf(null), "");
 }
 
 TEST(VariantText, FlagsAndOtherTypesGiveTheEmptyText)
 {
-    EXPECT_EQ(TextOfVariantValue(StringValue(u"Index", vartype::BSTR | vartype::BYREF)), "");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int32_t>(vartype::I4 | vartype::BYREF, 5)), "");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int32_t>(vartype::I4 | 0x2000, 5)), "") << "VT_ARRAY";
+    EXPECT_EQ(TextOf(StringValue(u"Index", vartype::BSTR | vartype::BYREF)), "");
+    EXPECT_EQ(TextOf(Value<std::int32_t>(vartype::I4 | vartype::BYREF, 5)), "");
+    EXPECT_EQ(TextOf(Value<std::int32_t>(vartype::I4 | 0x2000, 5)), "") << "VT_ARRAY";
     for (std::uint16_t type : {0, 1, 7, 10, 12, 14, 20, 21, 0xFFFF})
-        EXPECT_EQ(TextOfVariantValue(Value<std::int32_t>(type, 1234)), "") << type;
+        EXPECT_EQ(TextOf(Value<std::int32_t>(type, 1234)), "") << type;
 }
 
 TEST(VariantText, EveryIntegerTypeReadsItsOwnWidthAndSign)
@@ -87,58 +92,58 @@ TEST(VariantText, EveryIntegerTypeReadsItsOwnWidthAndSign)
         {vartype::BOOL, "-123"},
     };
     for (const Case &c : cases) {
-        std::string text = TextOfVariantValue(Value(c.type, pattern));
+        std::string text = TextOf(Value(c.type, pattern));
         if (c.type == vartype::UI4)
             EXPECT_EQ(text, "4.294967E+09") << "at most 7 significant digits";
         else
             EXPECT_EQ(text, c.text) << c.type;
     }
-    EXPECT_EQ(TextOfVariantValue(Value<std::int16_t>(vartype::BOOL, -1)), "-1");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int16_t>(vartype::BOOL, 0)), "0");
+    EXPECT_EQ(TextOf(Value<std::int16_t>(vartype::BOOL, -1)), "-1");
+    EXPECT_EQ(TextOf(Value<std::int16_t>(vartype::BOOL, 0)), "0");
 }
 
 TEST(VariantText, IntegersAndSinglesHaveSevenSignificantDigits)
 {
-    EXPECT_EQ(TextOfVariantValue(Value<std::int32_t>(vartype::I4, 1234567)), "1234567");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int32_t>(vartype::I4, 12345678)), "1.234568E+07");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int32_t>(vartype::I4, -99999995)), "-1E+08");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int32_t>(vartype::I4, INT_MIN)), "-2.147484E+09");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int32_t>(vartype::I4, 10000000)), "1E+07");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int32_t>(vartype::I4, 99999994)), "9.999999E+07");
-    EXPECT_EQ(TextOfVariantValue(Value<float>(vartype::R4, 0.1f)), "0.1");
-    EXPECT_EQ(TextOfVariantValue(Value<float>(vartype::R4, 3.14159265f)), "3.141593");
-    EXPECT_EQ(TextOfVariantValue(Value<float>(vartype::R4, 1234567.0f)), "1234567");
-    EXPECT_EQ(TextOfVariantValue(Value<float>(vartype::R4, 12345678.0f)), "1.234568E+07");
-    EXPECT_EQ(TextOfVariantValue(Value<float>(vartype::R4, -0.00012345f)), "-0.00012345");
-    EXPECT_EQ(TextOfVariantValue(Value<float>(vartype::R4, 1.5e-7f)), "1.5E-07");
-    EXPECT_EQ(TextOfVariantValue(Value<float>(vartype::R4, FLT_MAX)), "3.402823E+38");
-    EXPECT_EQ(TextOfVariantValue(Value<float>(vartype::R4, 0.0f)), "0");
-    EXPECT_EQ(TextOfVariantValue(Value<float>(vartype::R4, -0.0f)), "0");
+    EXPECT_EQ(TextOf(Value<std::int32_t>(vartype::I4, 1234567)), "1234567");
+    EXPECT_EQ(TextOf(Value<std::int32_t>(vartype::I4, 12345678)), "1.234568E+07");
+    EXPECT_EQ(TextOf(Value<std::int32_t>(vartype::I4, -99999995)), "-1E+08");
+    EXPECT_EQ(TextOf(Value<std::int32_t>(vartype::I4, INT_MIN)), "-2.147484E+09");
+    EXPECT_EQ(TextOf(Value<std::int32_t>(vartype::I4, 10000000)), "1E+07");
+    EXPECT_EQ(TextOf(Value<std::int32_t>(vartype::I4, 99999994)), "9.999999E+07");
+    EXPECT_EQ(TextOf(Value<float>(vartype::R4, 0.1f)), "0.1");
+    EXPECT_EQ(TextOf(Value<float>(vartype::R4, 3.14159265f)), "3.141593");
+    EXPECT_EQ(TextOf(Value<float>(vartype::R4, 1234567.0f)), "1234567");
+    EXPECT_EQ(TextOf(Value<float>(vartype::R4, 12345678.0f)), "1.234568E+07");
+    EXPECT_EQ(TextOf(Value<float>(vartype::R4, -0.00012345f)), "-0.00012345");
+    EXPECT_EQ(TextOf(Value<float>(vartype::R4, 1.5e-7f)), "1.5E-07");
+    EXPECT_EQ(TextOf(Value<float>(vartype::R4, FLT_MAX)), "3.402823E+38");
+    EXPECT_EQ(TextOf(Value<float>(vartype::R4, 0.0f)), "0");
+    EXPECT_EQ(TextOf(Value<float>(vartype::R4, -0.0f)), "0");
 }
 
 TEST(VariantText, DoublesAndCurrencyHaveFifteenSignificantDigits)
 {
-    EXPECT_EQ(TextOfVariantValue(Value<double>(vartype::R8, 0.1)), "0.1");
-    EXPECT_EQ(TextOfVariantValue(Value<double>(vartype::R8, 1.0 / 3)), "0.333333333333333");
-    EXPECT_EQ(TextOfVariantValue(Value<double>(vartype::R8, 123456789012345.0)), "123456789012345");
-    EXPECT_EQ(TextOfVariantValue(Value<double>(vartype::R8, 1234567890123456.0)), "1.23456789012346E+15");
-    EXPECT_EQ(TextOfVariantValue(Value<double>(vartype::R8, -2.5e-300)), "-2.5E-300");
-    EXPECT_EQ(TextOfVariantValue(Value<double>(vartype::R8, 1e300 * 1e300)), "INF");
+    EXPECT_EQ(TextOf(Value<double>(vartype::R8, 0.1)), "0.1");
+    EXPECT_EQ(TextOf(Value<double>(vartype::R8, 1.0 / 3)), "0.333333333333333");
+    EXPECT_EQ(TextOf(Value<double>(vartype::R8, 123456789012345.0)), "123456789012345");
+    EXPECT_EQ(TextOf(Value<double>(vartype::R8, 1234567890123456.0)), "1.23456789012346E+15");
+    EXPECT_EQ(TextOf(Value<double>(vartype::R8, -2.5e-300)), "-2.5E-300");
+    EXPECT_EQ(TextOf(Value<double>(vartype::R8, 1e300 * 1e300)), "INF");
 
     // Currency: a 64-bit count of ten-thousandths.
-    EXPECT_EQ(TextOfVariantValue(Value<std::int64_t>(vartype::CY, 12345)), "1.2345");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int64_t>(vartype::CY, -50000)), "-5");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int64_t>(vartype::CY, 1)), "0.0001");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int64_t>(vartype::CY, INT64_MAX)), "922337203685478");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int64_t>(vartype::CY, INT64_MIN)), "-922337203685478");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int64_t>(vartype::CY, 99999999999999999)), "10000000000000");
-    EXPECT_EQ(TextOfVariantValue(Value<std::int64_t>(vartype::CY, 0)), "0");
+    EXPECT_EQ(TextOf(Value<std::int64_t>(vartype::CY, 12345)), "1.2345");
+    EXPECT_EQ(TextOf(Value<std::int64_t>(vartype::CY, -50000)), "-5");
+    EXPECT_EQ(TextOf(Value<std::int64_t>(vartype::CY, 1)), "0.0001");
+    EXPECT_EQ(TextOf(Value<std::int64_t>(vartype::CY, INT64_MAX)), "922337203685478");
+    EXPECT_EQ(TextOf(Value<std::int64_t>(vartype::CY, INT64_MIN)), "-922337203685478");
+    EXPECT_EQ(TextOf(Value<std::int64_t>(vartype::CY, 99999999999999999)), "10000000000000");
+    EXPECT_EQ(TextOf(Value<std::int64_t>(vartype::CY, 0)), "0");
 }
 
 TEST(VariantText, InterfacePointersAreUnsignedNumbers)
 {
-    EXPECT_EQ(TextOfVariantValue(Value<std::uint32_t>(vartype::DISPATCH, 0x8001F000u)), "2147610624");
-    EXPECT_EQ(TextOfVariantValue(Value<std::uint32_t>(vartype::UNKNOWN, 0)), "0");
+    EXPECT_EQ(TextOf(Value<std::uint32_t>(vartype::DISPATCH, 0x8001F000u)), "2147610624");
+    EXPECT_EQ(TextOf(Value<std::uint32_t>(vartype::UNKNOWN, 0)), "0");
 }
 
 } // namespace

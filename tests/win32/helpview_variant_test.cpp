@@ -1,4 +1,5 @@
-// The viewer's BSTR and VARIANT conversions on the platform's own oleaut32.
+// The viewer's BSTR and VARIANT conversions on the platform's own oleaut32,
+// in a program whose code page is the Western 1252.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -6,6 +7,8 @@
 #include <oleauto.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "variant_text.h"
 
@@ -18,21 +21,54 @@ std::wstring UnitsOf(BSTR text)
     return text ? std::wstring(text, SysStringLen(text)) : L"";
 }
 
-TEST(Bstr, BytesWidenAndNarrowOneForOneWithinTheTarget)
+// This program runs in the Western code page, 1252, as older hosts do.
+TEST(Bstr, TextsWidenAndNarrowThroughTheCodePageWithinTheTarget)
 {
+    ASSERT_EQ(GetACP(), 1252u);
     BSTR text = AnsiToBstr("\x41\xE9\x42");
     EXPECT_EQ(UnitsOf(text), (std::wstring{L'\x41', L'\xE9', L'\x42'}));
     char back[8] = "xxxxxxx";
     EXPECT_EQ(BstrToAnsi(text, back, sizeof back), 0);
     EXPECT_STREQ(back, "\x41\xE9\x42");
     EXPECT_EQ(SetBstrFromAnsi(text, "\x80new"), text);
-    EXPECT_EQ(UnitsOf(text), L"\x80new");
+    EXPECT_EQ(UnitsOf(text), L"\x20ACnew");
     SysFreeString(text);
+
+    // Every byte is its character of the code page and comes back the same:
+    // 0x80 to 0x9F are the euro sign, quotes, dashes, the ellipsis and their
+    // kin; the rest are the code points of the same number, as ever.
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += char(b);
+    BSTR wide = AnsiToBstr(all.c_str());
+    ASSERT_EQ(SysStringLen(wide), 255u);
+    const std::pair<int, wchar_t> western[] = {
+        {0x80, L'\x20AC'}, {0x85, L'\x2026'}, {0x91, L'\x2018'}, {0x92, L'\x2019'},
+        {0x93, L'\x201C'}, {0x96, L'\x2013'}, {0x9F, L'\x0178'},
+    };
+    for (auto [byte, unit] : western)
+        EXPECT_EQ(wide[byte - 1], unit) << std::hex << byte;
+    for (int b = 1; b < 256; ++b) {
+        if (b < 0x80 || b > 0x9F) {
+            EXPECT_EQ(wide[b - 1], wchar_t(b)) << std::hex << b;
+        }
+    }
+    std::vector<char> narrowed(300, 'x');
+    EXPECT_EQ(BstrToAnsi(wide, narrowed.data(), narrowed.size()), 0);
+    EXPECT_EQ(std::string(narrowed.data()), all);
+    SysFreeString(wide);
+
+    // What the code page lacks becomes '?', never a look-alike: a full-width
+    // backslash must not turn into a path's separator.
+    BSTR foreign = SysAllocString(L"\x0421\xFF3C\x0100\x3042");
+    EXPECT_EQ(BstrToAnsi(foreign, back, sizeof back), 0);
+    EXPECT_STREQ(back, "????");
+    SysFreeString(foreign);
 
     BSTR euro = SysAllocString(L"\x20AC" L"123456789");
     char small[4] = {'a', 'b', 'c', 'd'};
     EXPECT_EQ(BstrToAnsi(euro, small, sizeof small), 0);
-    EXPECT_STREQ(small, "\xAC" "12");
+    EXPECT_STREQ(small, "\x80" "12");
     SysFreeString(euro);
     EXPECT_EQ(BstrToAnsi(nullptr, small, sizeof small), 1);
     EXPECT_STREQ(small, "");
@@ -46,6 +82,8 @@ TEST(VariantToText, RealVariantsAreReadWhereOleaut32PutsThem)
     V_BSTR(&value) = SysAllocStringLen(L"Ind\0ex", 6);
     EXPECT_EQ(VariantToText(value), "Ind");
     EXPECT_EQ(SysStringLen(V_BSTR(&value)), 6u) << "left unchanged";
+    SysReAllocString(&V_BSTR(&value), L"Caf\x00E9 \x20AC \x201Cquoted\x201D");
+    EXPECT_EQ(VariantToText(value), "Caf\xE9 \x80 \x93quoted\x94");
     VARIANT byReference;
     VariantInit(&byReference);
     V_VT(&byReference) = VT_BSTR | VT_BYREF;

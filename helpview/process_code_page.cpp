@@ -1,0 +1,81 @@
+#include "process_code_page.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace helpview {
+
+namespace {
+
+CodePageShape ShapeOf(UINT codePage)
+{
+    CodePageShape shape;
+    shape.utf8 = codePage == CP_UTF8;
+    CPINFO info{};
+    if (!shape.utf8 && GetCPInfo(codePage, &info) && info.MaxCharSize == 2) {
+        // Pairs of first and last lead byte, ended by a pair of zeros.
+        for (int range = 0; range + 1 < MAX_LEADBYTES && info.LeadByte[range]; range += 2) {
+            for (unsigned byte = info.LeadByte[range]; byte <= info.LeadByte[range + 1] && byte < 256; ++byte)
+                shape.leadBytes[byte] = true;
+        }
+    }
+    return shape;
+}
+
+// The conversions work on whole texts of known length, zero bytes and all.
+// Their targets are sized by asking first: a target that is too small would
+// make them fail outright rather than fill it.
+std::wstring Widen(UINT codePage, std::string_view text)
+{
+    if (text.empty() || text.size() > INT_MAX)
+        return {};
+    int needed = MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), nullptr, 0);
+    if (needed <= 0)
+        return {};
+    std::wstring wide(size_t(needed), L'\0');
+    int made = MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), &wide[0], needed);
+    wide.resize(size_t(std::max(made, 0)));
+    return wide;
+}
+
+std::string Narrow(UINT codePage, std::wstring_view units)
+{
+    if (units.empty() || units.size() > INT_MAX)
+        return {};
+    // UTF-8 takes no flags; every other code page is told not to stand in a
+    // look-alike for a character it lacks.
+    DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    int needed = WideCharToMultiByte(codePage, flags, units.data(), int(units.size()), nullptr, 0, nullptr, nullptr);
+    if (needed <= 0)
+        return {};
+    std::string text(size_t(needed), '\0');
+    int made = WideCharToMultiByte(codePage, flags, units.data(), int(units.size()), &text[0], needed, nullptr,
+                                   nullptr);
+    text.resize(size_t(std::max(made, 0)));
+    return text;
+}
+
+} // namespace
+
+const CodePageShape &ProcessCodePageShape()
+{
+    static const CodePageShape shape = ShapeOf(GetACP());
+    return shape;
+}
+
+std::wstring WidenText(std::string_view text)
+{
+    return Widen(GetACP(), text);
+}
+
+std::string NarrowText(std::u16string_view units)
+{
+    return Narrow(GetACP(), std::wstring_view(reinterpret_cast<const wchar_t *>(units.data()), units.size()));
+}
+
+size_t WholeCharacters(std::string_view text, size_t maxBytes, size_t maxUnits)
+{
+    return helpview::WholeCharacters(text, ProcessCodePageShape(), maxBytes, maxUnits);
+}
+
+} // namespace helpview
