@@ -80,6 +80,24 @@ Character DoubleByteCharacterAt(std::string_view text, size_t at, const CodePage
 
 } // namespace
 
+bool IsUtf8(std::string_view bytes)
+{
+    for (size_t at = 0; at < bytes.size();) {
+        auto lead = static_cast<unsigned char>(bytes[at]);
+        size_t length = SequenceLength(lead);
+        if (length == 0 || at + length > bytes.size())
+            return false;
+        if (length > 1 && !SecondByteFits(lead, static_cast<unsigned char>(bytes[at + 1])))
+            return false;
+        for (size_t n = 2; n < length; ++n) {
+            if (!IsContinuation(static_cast<unsigned char>(bytes[at + n])))
+                return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
 size_t WholeCharacters(std::string_view text, const CodePageShape &shape, size_t maxBytes, size_t maxUnits)
 {
     size_t bytes = 0, units = 0;

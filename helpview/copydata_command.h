@@ -16,6 +16,7 @@ constexpr size_t MaxNavigationText = 255;
 struct CopyDataCommand {
     std::uintptr_t code = 0;
     std::string text; // no zero bytes
+    bool cut = false; // the sender's text went on past MaxNavigationText bytes
 };
 
 // wParam is the text's length as the sender gives it, cbData the number of

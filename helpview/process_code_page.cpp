@@ -7,6 +7,8 @@ namespace helpview {
 
 namespace {
 
+constexpr UINT WesternCodePage = 1252;
+
 CodePageShape ShapeOf(UINT codePage)
 {
     CodePageShape shape;
@@ -55,12 +57,73 @@ std::string Narrow(UINT codePage, std::wstring_view units)
     return text;
 }
 
+std::string Utf8FromCodePage(UINT codePage, std::string_view text)
+{
+    std::wstring wide = Widen(codePage, text);
+    return Narrow(CP_UTF8, wide);
+}
+
 } // namespace
+
+bool ProcessUsesUtf8()
+{
+    return GetACP() == CP_UTF8;
+}
 
 const CodePageShape &ProcessCodePageShape()
 {
     static const CodePageShape shape = ShapeOf(GetACP());
     return shape;
+}
+
+UINT SystemEightBitCodePage()
+{
+    static const UINT codePage = [] {
+        // The system's own, whatever the process's manifest says. Under a
+        // UTF-8 manifest Wine answers this too (1252 on an English system).
+        DWORD number = 0;
+        int got = GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                                 reinterpret_cast<LPWSTR>(&number), sizeof number / sizeof(WCHAR));
+        // 0 is a locale with no 8-bit code page of its own.
+        if (!got || number == 0 || number == CP_UTF8 || !IsValidCodePage(UINT(number)))
+            return WesternCodePage;
+        return UINT(number);
+    }();
+    return codePage;
+}
+
+std::string TextFromOutside(std::string_view bytes, bool cut)
+{
+    if (!ProcessUsesUtf8())
+        return std::string(bytes);
+    if (cut) {
+        static const CodePageShape utf8 = ShapeOf(CP_UTF8);
+        std::string_view whole = bytes.substr(0, helpview::WholeCharacters(bytes, utf8, bytes.size(), bytes.size()));
+        if (IsUtf8(whole))
+            return std::string(whole);
+    } else if (IsUtf8(bytes)) {
+        return std::string(bytes);
+    }
+    UINT system = SystemEightBitCodePage();
+    if (cut)
+        bytes = bytes.substr(0, helpview::WholeCharacters(bytes, ShapeOf(system), bytes.size(), bytes.size()));
+    return Utf8FromCodePage(system, bytes);
+}
+
+void LinesFromOutside(std::vector<std::string> &lines)
+{
+    if (!ProcessUsesUtf8() || lines.empty())
+        return;
+    // A file that says it is UTF-8 is; one that does not is UTF-8 when every
+    // line is. One line of it cannot be in another code page than the rest.
+    bool marked = std::string_view(lines[0]).substr(0, Utf8ByteOrderMark.size()) == Utf8ByteOrderMark;
+    if (marked)
+        lines[0].erase(0, Utf8ByteOrderMark.size());
+    if (marked || std::all_of(lines.begin(), lines.end(), [](const std::string &line) { return IsUtf8(line); }))
+        return;
+    UINT system = SystemEightBitCodePage();
+    for (std::string &line : lines)
+        line = Utf8FromCodePage(system, line);
 }
 
 std::wstring WidenText(std::string_view text)

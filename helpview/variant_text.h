@@ -1,5 +1,6 @@
 // Conversions between the viewer's 8-bit texts and the control's BSTRs and
-// VARIANTs, through the process's code page.
+// VARIANTs, through the process's code page (UTF-8 where the system honours
+// the viewer's manifest, the system's 8-bit code page elsewhere).
 #pragma once
 #include <windows.h>
 

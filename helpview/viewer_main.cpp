@@ -4,7 +4,9 @@
 
 #include <ole2.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string_view>
 
@@ -76,24 +78,31 @@ constexpr char PdfViewerTitle[] = "Acrobat Reader";
 // Lines of the ".sys" file: UiTexts[n] is line n.
 void ReadUiTexts(const std::string &sysPath)
 {
-    SAFEARRAY *lines = nullptr;
+    SAFEARRAY *array = nullptr;
     int count = 0;
-    THREADSTR(sysPath.c_str(), &lines, &count);
+    THREADSTR(sysPath.c_str(), &array, &count);
     UiTexts.assign(1, std::string());
-    if (!lines)
+    // The array is ours now, and goes however the reading ends.
+    std::unique_ptr<SAFEARRAY, decltype(&SafeArrayDestroy)> owned(array, SafeArrayDestroy);
+    if (!array)
         return;
     LONG lower = 0, upper = -1;
-    SafeArrayGetLBound(lines, 1, &lower);
-    SafeArrayGetUBound(lines, 1, &upper);
+    SafeArrayGetLBound(array, 1, &lower);
+    SafeArrayGetUBound(array, 1, &upper);
+    std::vector<std::string> lines;
     for (LONG index = lower; index <= upper; ++index) {
         BSTR line = nullptr;
         // A copy: the array keeps its own strings.
-        if (index < 1 || FAILED(SafeArrayGetElement(lines, &index, &line)))
-            continue;
-        UiTexts.resize(size_t(index) + 1);
-        UiTexts[size_t(index)] = TakeByteString(line);
+        if (FAILED(SafeArrayGetElement(array, &index, &line)))
+            line = nullptr;
+        lines.push_back(TakeByteString(line));
     }
-    SafeArrayDestroy(lines);
+    // All lines at once: the file's code page is decided by the whole file.
+    LinesFromOutside(lines);
+    for (LONG index = std::max<LONG>(lower, 1); index <= upper; ++index) {
+        UiTexts.resize(size_t(index) + 1);
+        UiTexts[size_t(index)] = std::move(lines[size_t(index - lower)]);
+    }
 }
 
 std::string StartAddress(const std::string &document)

@@ -8,6 +8,7 @@
 
 #include "../include/helpview.h"
 #include "copydata_command.h"
+#include "process_code_page.h"
 #include "viewer_state.h"
 
 namespace helpview {
@@ -15,6 +16,8 @@ namespace helpview {
 // What hosts are told, in the public header, is what the viewer does.
 static_assert(HELPVIEW_NAVIGATE == COPYDATA_NAVIGATE && HELPVIEW_CLOSE == COPYDATA_CLOSE);
 static_assert(HELPVIEW_MAX_ADDRESS == MaxNavigationText);
+// A navigate command's text goes through the caption buffer whole.
+static_assert(CaptionCharacters >= MaxNavigationText);
 static_assert(std::string_view(HELPVIEW_CLASS) == ViewerClassName);
 
 namespace {
@@ -49,7 +52,8 @@ LRESULT OnPendingNavigate()
 // Navigation happens later, from the posted message: the sender is not held
 // while the control loads, and the control is not driven from inside a call
 // another process is waiting on. One message is waiting at most: a command
-// that comes before it is handled replaces the address it will show.
+// that comes before it is handled replaces the address it will show. The
+// text is in the sender's code page, UTF-8 or its system's 8-bit one.
 LRESULT OnCopyData(WPARAM wParam, const COPYDATASTRUCT *data)
 {
     if (!data)
@@ -57,7 +61,7 @@ LRESULT OnCopyData(WPARAM wParam, const COPYDATASTRUCT *data)
     CopyDataCommand command = DecodeCopyData(wParam, data->dwData, data->cbData, data->lpData);
     if (command.code == COPYDATA_NAVIGATE && !command.text.empty()) {
         bool waiting = !PendingUrl.empty();
-        PendingUrl = command.text;
+        PendingUrl = TextFromOutside(command.text, command.cut);
         if (!waiting)
             PostPendingNavigate();
     } else if (command.code == COPYDATA_CLOSE) {

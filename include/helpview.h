@@ -32,7 +32,12 @@
  * Send it WM_COPYDATA with
  *   wParam  the text's length in bytes (NOT a window handle),
  *   lParam  a COPYDATASTRUCT: dwData the command code, cbData the same
- *           length, lpData the 8-bit text (no terminator needed).
+ *           length, lpData the 8-bit text (no terminator needed) in the
+ *           sender's code page: UTF-8, or the system's 8-bit code page.
+ *           From Windows 10 version 1903 on, the viewer's code page is
+ *           UTF-8: it takes a text that is valid UTF-8 as it is and reads
+ *           any other in the system's 8-bit code page. Before, it reads
+ *           every text in the system's code page.
  * HELPVIEW_NAVIGATE shows the address in the text (the first 255 bytes, up
  * to the first zero byte; an empty text does nothing); HELPVIEW_CLOSE closes
  * the viewer as its close button does, saving the placement, and so does a

@@ -1,5 +1,6 @@
 // Any WM_COPYDATA payload with any lengths: the text is read from the
-// payload only, is at most 255 bytes and holds no zero byte.
+// payload only, is at most 255 bytes and holds no zero byte; it is said to
+// be cut only when the limit cut it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -25,5 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Require(command.text.size() <= wParam && command.text.size() <= cbData);
     Require(command.text.find('\0') == std::string::npos);
     Require(command.text.empty() || std::memcmp(command.text.data(), payload.data(), command.text.size()) == 0);
+    Require(!command.cut || command.text.size() == helpview::MaxNavigationText);
     return 0;
 }

@@ -149,11 +149,20 @@ TEST(CopyData, TextIsBoundByWParamCbDataAndTheNavigationLimit)
     EXPECT_EQ(DecodeCopyData(0x7FFF0000u, 3, 24, url).text, url);
     EXPECT_EQ(DecodeCopyData(0, 3, 24, url).text, "");
 
+    EXPECT_FALSE(same.cut);
+
+    // Cut: the sender's text went on past the limit.
     std::string longText(1000, 'x');
-    EXPECT_EQ(DecodeCopyData(1000, 3, 1000, longText.data()).text, std::string(255, 'x'));
+    CopyDataCommand cut = DecodeCopyData(1000, 3, 1000, longText.data());
+    EXPECT_EQ(cut.text, std::string(255, 'x'));
+    EXPECT_TRUE(cut.cut);
+    EXPECT_FALSE(DecodeCopyData(255, 3, 1000, longText.data()).cut) << "the whole text the sender gave";
+    std::string endsAtLimit = std::string(255, 'x') + '\0' + "tail";
+    EXPECT_FALSE(DecodeCopyData(260, 3, 260, endsAtLimit.data()).cut) << "a zero right after the limit";
 
     const char zero[] = {'a', 'b', '\0', 'c'};
     EXPECT_EQ(DecodeCopyData(4, 3, 4, zero).text, "ab");
+    EXPECT_FALSE(DecodeCopyData(4, 3, 4, zero).cut);
 
     CopyDataCommand noData = DecodeCopyData(24, COPYDATA_CLOSE, 24, nullptr);
     EXPECT_EQ(noData.code, COPYDATA_CLOSE);
@@ -200,6 +209,29 @@ TEST(Addresses, PdfPositionIsOneBasedInAnyCase)
 }
 
 // ---- How 8-bit texts make characters ----------------------------------------------------
+
+TEST(CodePageText, Utf8IsStrict)
+{
+    const char *valid[] = {
+        "", "plain ASCII", "\xD0\xA1\xD0\xBF\xD1\x80\xD0\xB0\xD0\xB2\xD0\xBA\xD0\xB0", // Справка
+        "\xE6\xBC\xA2\xE5\xAD\x97", "\xF0\x9F\x8E\xB5", "e\xCC\x81",             // CJK, emoji, combining
+        "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80",      // the edges of each form
+        "\xEF\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF",
+        // The ambiguity: 1252's "Ã©" is the UTF-8 of "é", and is read as that.
+        "\xC3\xA9",
+    };
+    for (const char *text : valid)
+        EXPECT_TRUE(IsUtf8(text)) << text;
+    const char *invalid[] = {
+        "Caf\xE9", "\x80 euro in 1252", "\x93quoted\x94",            // 8-bit texts
+        "\xC0\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", // overlong forms
+        "\xED\xA0\x80", "\xED\xBF\xBF",                             // surrogate halves
+        "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF",             // past U+10FFFF
+        "\xBF", "a\xD0", "\xE2\x82", "\xF0\x9F\x8E", "\xE2\x82\x41", // stray and cut sequences
+    };
+    for (const char *text : invalid)
+        EXPECT_FALSE(IsUtf8(text)) << text;
+}
 
 TEST(CodePageText, CutsKeepWholeCharactersWithinBytesAndUnits)
 {

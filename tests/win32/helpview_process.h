@@ -247,18 +247,20 @@ inline LRESULT SendCommand(HWND window, ULONG_PTR code, const std::string &text)
 
 // Runs senders copies of the sending program peer (helpview_copydata_peer.exe)
 // at once, each sending count navigate commands to the window, and waits for
-// them all. The sends, summed over all of them, that got no answer of 1; a
-// program that could not start, or did not end within ten minutes, counts
-// all of its sends.
-inline unsigned SendFromPrograms(const std::string &peer, HWND window, int senders, int count)
+// them all. Sender n sends address + n + "?n=" + the command's number. The
+// sends, summed over all of them, that got no answer of 1; a program that
+// could not start, or did not end within ten minutes, counts all of its
+// sends.
+inline unsigned SendFromPrograms(const std::string &peer, HWND window, int senders, int count,
+                                 const std::string &address = "http://example.org/sender")
 {
     char handle[32];
     std::snprintf(handle, sizeof handle, "%llx", static_cast<unsigned long long>(ULONG_PTR(window)));
     std::vector<PROCESS_INFORMATION> running;
     unsigned unanswered = 0;
     for (int n = 0; n < senders; ++n) {
-        std::string line = "\"" + peer + "\" " + handle + " " + std::to_string(count) +
-                           " http://example.org/sender" + std::to_string(n);
+        std::string line = "\"" + peer + "\" " + handle + " " + std::to_string(count) + " " + address +
+                           std::to_string(n);
         std::vector<char> buffer(line.begin(), line.end());
         buffer.push_back('\0');
         STARTUPINFOA startup{};

@@ -21,7 +21,8 @@ struct ToolRun {
 };
 
 // Runs helpview-send.exe with the arguments and collects what it prints.
-ToolRun RunTool(const std::string &arguments)
+// The arguments are wide, as a program in any code page can pass them.
+ToolRun RunTool(const std::wstring &arguments)
 {
     ToolRun run;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -30,18 +31,19 @@ ToolRun RunTool(const std::string &arguments)
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
         return run;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    std::string exe = BinFolder() + "helpview-send.exe";
-    std::string line = "\"" + exe + "\" " + arguments;
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup{};
+    std::string exeBytes = BinFolder() + "helpview-send.exe";
+    std::wstring exe(exeBytes.begin(), exeBytes.end()); // the build tree's path is ASCII
+    std::wstring line = L"\"" + exe + L"\" " + arguments;
+    std::vector<wchar_t> buffer(line.begin(), line.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+    BOOL started = CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                                   &process);
     CloseHandle(writeEnd);
     if (started) {
@@ -58,26 +60,14 @@ ToolRun RunTool(const std::string &arguments)
     return run;
 }
 
+ToolRun RunTool(const std::string &asciiArguments)
+{
+    return RunTool(std::wstring(asciiArguments.begin(), asciiArguments.end()));
+}
+
 class HelpViewSend : public ViewerTest {
 protected:
     HelpViewSend() : ViewerTest(L"helpview_send_test.log") {}
-
-    // The addresses the viewer navigated to, once there are at least count.
-    std::vector<std::string> Navigations(const Viewer &viewer, size_t count) const
-    {
-        std::vector<std::string> urls;
-        DWORD start = GetTickCount();
-        do {
-            urls.clear();
-            for (const testbrowser::Call &call : testbrowser::CallsOf(testbrowser::ReadLog(log_), "Navigate"))
-                if (call.process == viewer.Id() && !call.args.empty())
-                    urls.push_back(Narrow(call.args[0]));
-            if (urls.size() >= count)
-                break;
-            Sleep(10);
-        } while (GetTickCount() - start < 5000);
-        return urls;
-    }
 };
 
 TEST_F(HelpViewSend, NavigatesAndClosesARunningViewer)
@@ -90,15 +80,42 @@ TEST_F(HelpViewSend, NavigatesAndClosesARunningViewer)
 
     ToolRun navigate = RunTool("navigate http://example.org/sent/page.htm");
     EXPECT_EQ(navigate.exitCode, 0u) << navigate.output;
-    std::vector<std::string> urls = Navigations(viewer, 2);
+    std::vector<std::wstring> urls = Navigations(viewer, 2);
     ASSERT_EQ(urls.size(), 2u);
-    EXPECT_EQ(urls.back(), "bstr:http://example.org/sent/page.htm");
+    EXPECT_EQ(urls.back(), L"http://example.org/sent/page.htm");
 
     ToolRun close = RunTool("close");
     EXPECT_EQ(close.exitCode, 0u) << close.output;
     EXPECT_EQ(viewer.WaitForExit(), 0u) << "the viewer ended as by its close button";
     EXPECT_EQ(ReadWholeFile(PlacementPath()).size(), 8u) << "closing saved the placement";
     EXPECT_FALSE(Exists(files.base + ".LOG")) << "deleted at exit";
+}
+
+// The tool's code page is UTF-8 (its manifest's): an address in any script
+// reaches the viewer whole, whatever code page the program that starts the
+// tool has. The limit counts bytes, as the command protocol does.
+TEST_F(HelpViewSend, CarriesAnAddressInAnyScript)
+{
+    ViewerFiles files = PrepareViewer("helpview_send_scripts");
+    Viewer viewer(files, "");
+    ASSERT_NE(viewer.Window(), nullptr) << viewer.Problem();
+    ASSERT_EQ(Navigations(viewer, 1).size(), 1u) << "the start page";
+
+    const std::wstring address =
+        L"file://C:/\u0421\u043F\u0440\u0430\u0432\u043A\u0430/\u5E2E\u52A9 \U0001F3B5 caf\u00E9 \u20AC.htm";
+    ToolRun navigate = RunTool(L"navigate \"" + address + L"\"");
+    EXPECT_EQ(navigate.exitCode, 0u) << navigate.output;
+    std::vector<std::wstring> urls = Navigations(viewer, 2);
+    ASSERT_EQ(urls.size(), 2u);
+    EXPECT_EQ(urls.back(), address);
+
+    // 119 Cyrillic letters after the 19 bytes before them: 257 bytes.
+    ToolRun longer = RunTool(L"navigate http://example.org/" + std::wstring(119, L'\u042F'));
+    EXPECT_EQ(longer.exitCode, 2u) << longer.output;
+    EXPECT_EQ(Navigations(viewer, 3, 300).size(), 2u) << "nothing sent";
+
+    EXPECT_EQ(RunTool("close").exitCode, 0u);
+    EXPECT_EQ(viewer.WaitForExit(), 0u);
 }
 
 // A window of the viewer's class on a thread that reads no messages until

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "process_code_page.h"
 #include "variant_text.h"
 
 using namespace helpview;
@@ -72,6 +73,12 @@ TEST(Bstr, TextsWidenAndNarrowThroughTheCodePageWithinTheTarget)
     SysFreeString(euro);
     EXPECT_EQ(BstrToAnsi(nullptr, small, sizeof small), 1);
     EXPECT_STREQ(small, "");
+
+    // Outside the UTF-8 code page, texts from outside pass as they are.
+    EXPECT_EQ(TextFromOutside("Caf\xE9 \xC3\xA9"), "Caf\xE9 \xC3\xA9");
+    std::vector<std::string> lines{"\xEF\xBB\xBFHelp", "Caf\xE9"};
+    LinesFromOutside(lines);
+    EXPECT_EQ(lines, (std::vector<std::string>{"\xEF\xBB\xBFHelp", "Caf\xE9"}));
 }
 
 TEST(VariantToText, RealVariantsAreReadWhereOleaut32PutsThem)

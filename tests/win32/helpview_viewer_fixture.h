@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "helpview_process.h"
 #include "testbrowser/test_browser.h"
@@ -49,6 +50,34 @@ protected:
     {
         testbrowser::StopLog();
         DeleteFileA(PlacementPath().c_str());
+    }
+
+    // The addresses the viewer navigated to so far, once there are at least
+    // count: each as the control was given it.
+    std::vector<std::wstring> Navigations(const Viewer &viewer, size_t count = 1, DWORD milliseconds = 5000) const
+    {
+        DWORD start = GetTickCount();
+        std::vector<testbrowser::Call> calls;
+        do {
+            calls.clear();
+            for (const testbrowser::Call &call : testbrowser::CallsOf(testbrowser::ReadLog(log_), "Navigate"))
+                if (call.process == viewer.Id())
+                    calls.push_back(call);
+            if (calls.size() >= count)
+                break;
+            Sleep(10);
+        } while (GetTickCount() - start < milliseconds);
+        std::vector<std::wstring> urls;
+        for (const testbrowser::Call &call : calls) {
+            // The control writes a string argument as "bstr:" and its text.
+            std::wstring url = call.args.empty() ? L"(none)" : call.args[0];
+            urls.push_back(url.compare(0, 5, L"bstr:") == 0 ? url.substr(5) : L"(not a string) " + url);
+            // URL, then the four optional arguments, all missing.
+            EXPECT_EQ(call.args.size(), 5u);
+            for (size_t i = 1; i < call.args.size(); ++i)
+                EXPECT_EQ(Narrow(call.args[i]), "missing") << "argument " << i;
+        }
+        return urls;
     }
 
     std::wstring log_;

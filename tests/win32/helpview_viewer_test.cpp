@@ -199,30 +199,6 @@ protected:
         } while (GetTickCount() - start < milliseconds);
         return calls;
     }
-
-    // The addresses navigated so far, once there are at least count.
-    std::vector<std::wstring> Navigations(const Viewer &viewer, size_t count = 1, DWORD milliseconds = 5000) const
-    {
-        DWORD start = GetTickCount();
-        std::vector<testbrowser::Call> calls;
-        do {
-            calls = Calls(viewer, "Navigate");
-            if (calls.size() >= count)
-                break;
-            Sleep(10);
-        } while (GetTickCount() - start < milliseconds);
-        std::vector<std::wstring> urls;
-        for (const testbrowser::Call &call : calls) {
-            // The control writes a string argument as "bstr:" and its text.
-            std::wstring url = call.args.empty() ? L"(none)" : call.args[0];
-            urls.push_back(url.compare(0, 5, L"bstr:") == 0 ? url.substr(5) : L"(not a string) " + url);
-            // URL, then the four optional arguments, all missing.
-            EXPECT_EQ(call.args.size(), 5u);
-            for (size_t i = 1; i < call.args.size(); ++i)
-                EXPECT_EQ(Narrow(call.args[i]), "missing") << "argument " << i;
-        }
-        return urls;
-    }
 };
 
 // ==== Start-up ===================================================================================
@@ -531,7 +507,7 @@ TEST_F(ViewerRun, FirstPageFollowsTheCommandLine)
         ASSERT_NE(main, nullptr) << c.what << ": " << viewer.Problem();
         std::vector<std::wstring> urls = Navigations(viewer);
         ASSERT_EQ(urls.size(), 1u) << c.what;
-        // Each byte reaches the control as the code point of the same number.
+        // The characters of the command line reach the control as they are.
         EXPECT_EQ(urls[0], Wide(c.address)) << c.what;
         EXPECT_EQ(ColourText(WaitForColour(main, 300, FrameWidth + 1, c.caption)), ColourText(c.caption)) << c.what;
         EXPECT_EQ(CloseViewer(viewer), 0u) << c.what;

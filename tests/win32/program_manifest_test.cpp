@@ -114,13 +114,18 @@ TEST(ProgramManifest, NamesTheProgramItsVersionAndThisBuildsProcessor)
             << program << ":\n" << text;
         // No side-by-side assembly: common controls 6 would restyle the viewer.
         EXPECT_EQ(text.find("<dependency"), std::string::npos) << program << ":\n" << text;
+        // UTF-8 is the programs' code page, where the system reads it.
+        EXPECT_NE(text.find("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">"
+                            "UTF-8</activeCodePage>"),
+                  std::string::npos)
+            << program;
         // Neither later DPI setting: the programs draw in fixed pixels.
         EXPECT_EQ(text.find("dpiAwareness"), std::string::npos) << program;
         EXPECT_EQ(text.find("gdiScaling"), std::string::npos) << program;
     }
 }
 
-TEST(ProgramManifest, TheSystemReadsAsInvokerTheSupportedSystemsAndNoDpiAwareness)
+TEST(ProgramManifest, TheSystemReadsAsInvokerTheSupportedSystemsNoDpiAwarenessAndUtf8)
 {
     // Vista, 7, 8, 8.1, 10 and 11; XP and Server 2003 read no such list.
     const GUID systems[] = {
@@ -156,6 +161,10 @@ TEST(ProgramManifest, TheSystemReadsAsInvokerTheSupportedSystemsAndNoDpiAwarenes
         ASSERT_TRUE(querySettings(0, context.handle, nullptr, L"dpiAware", value, 32, &written))
             << program << ": no dpiAware setting (error " << GetLastError() << ")";
         EXPECT_STREQ(value, L"false") << program;
+        ASSERT_TRUE(querySettings(0, context.handle, L"http://schemas.microsoft.com/SMI/2019/WindowsSettings",
+                                  L"activeCodePage", value, 32, &written))
+            << program << ": no activeCodePage setting (error " << GetLastError() << ")";
+        EXPECT_STREQ(value, L"UTF-8") << program;
     }
 }
 

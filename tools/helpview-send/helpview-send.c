@@ -6,6 +6,10 @@
  *
  * Exit codes: 0 the viewer took the command; 1 no viewer runs; 2 bad
  * arguments; 3 a viewer runs but did not answer.
+ *
+ * The program's manifest makes UTF-8 its code page: its command line, and
+ * so the ADDRESS it sends, carries every character (on systems that ignore
+ * the entry, those of the system's code page).
  */
 #include <windows.h>
 
