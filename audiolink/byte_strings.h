@@ -8,7 +8,16 @@
 
 #include <string_view>
 
+#include "display_text.h"
+
 namespace audiolink {
+
+// How the host reads byte strings: as UTF-8 when its code page is UTF-8 (an
+// application manifest can declare that), else in its 8-bit code page.
+inline HostText CurrentHostText() noexcept
+{
+    return GetACP() == CP_UTF8 ? HostText::Utf8 : HostText::CodePage;
+}
 
 // A new byte string holding exactly these bytes, zero bytes included. Null
 // (the empty string to every caller) when memory runs out.

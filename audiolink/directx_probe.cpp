@@ -30,7 +30,7 @@ private:
     HKEY key_ = nullptr;
 };
 
-// The value's first bytes, at most PathBufferSize - 1 of them, into
+// The value's first bytes, at most ScratchTextLimit of them, into
 // PathBuffer with a terminator after them. False, with PathBuffer empty,
 // when the value is missing or cannot be read.
 bool ReadVersionIntoPathBuffer(HKEY key)
@@ -44,7 +44,7 @@ bool ReadVersionIntoPathBuffer(HKEY key)
     DWORD read = size;
     if (RegQueryValueExA(key, "Version", nullptr, nullptr, value.data(), &read) != ERROR_SUCCESS)
         return false;
-    size_t kept = std::min<size_t>(std::min<DWORD>(read, size), PathBufferSize - 1);
+    size_t kept = std::min<size_t>(std::min<DWORD>(read, size), ScratchTextLimit);
     memcpy(PathBuffer, value.data(), kept);
     PathBuffer[kept] = '\0';
     return true;

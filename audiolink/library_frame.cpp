@@ -171,7 +171,12 @@ BSTR __stdcall BASSGETVERSION(void)
 
 BSTR __stdcall BASSSTRINGFROMPTR(const char *address)
 {
-    std::string_view text = address ? LeadingText(address, ReadableBytes(address, PathBufferSize - 1)) : std::string_view();
+    // For a UTF-8 host the limit must not cut a character in half: the
+    // bytes that would complete one are looked at, and the character goes.
+    bool utf8 = CurrentHostText() == HostText::Utf8;
+    size_t look = utf8 ? ScratchTextLimit + 3 : ScratchTextLimit;
+    std::string_view text = address ? LeadingText(address, ReadableBytes(address, look)) : std::string_view();
+    text = text.substr(0, utf8 ? Utf8Cut(text, ScratchTextLimit) : ScratchTextLimit);
     // The caller may hand over PathBuffer itself.
     memmove(PathBuffer, text.data(), text.size());
     PathBuffer[text.size()] = '\0';

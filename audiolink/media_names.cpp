@@ -116,7 +116,7 @@ int KindForExtensionKey(std::string_view key)
     return 0;
 }
 
-std::string ModuleTitle(std::string_view header, std::string_view baseName)
+std::string ModuleTitle(std::string_view header, std::string_view baseName, HostText host)
 {
     header = header.substr(0, 256);
     size_t end = header.find_first_of(std::string_view("\0\x1a", 2));
@@ -125,30 +125,41 @@ std::string ModuleTitle(std::string_view header, std::string_view baseName)
     RemoveEvery(title, "IMPM");
     RemoveEvery(title, std::string_view("MTM\x10", 4));
 
-    std::string_view trimmed = TrimBoth(title, std::string_view(" \xe0", 2));
+    // Byte 0xE0 pads the field. In UTF-8 it also begins the characters from
+    // U+0800 to U+0FFF (Devanagari, Thai, ...): a title that starts with one
+    // keeps it. At the end it can only be padding.
+    std::string_view trimmed = TrimEnd(title, std::string_view(" \xe0", 2));
+    auto startsWithPadding = [host](std::string_view text) {
+        return text.front() == ' ' ||
+               (text.front() == '\xe0' && (host != HostText::Utf8 || !Utf8CharacterLength(text)));
+    };
+    while (!trimmed.empty() && startsWithPadding(trimmed))
+        trimmed.remove_prefix(1);
     if (!trimmed.empty() && trimmed.front() == '"' && trimmed.back() == '"')
         trimmed = TrimBoth(trimmed, " \"");
     if (EqualIgnoringCase(trimmed, "MO3"))
         return std::string(baseName);
-    return std::string(trimmed);
+    return DisplayText(trimmed, host);
 }
 
-std::string Id3v1Name(std::string_view tag, std::string_view baseName)
+std::string Id3v1Name(std::string_view tag, std::string_view baseName, HostText host)
 {
     if (tag.size() < Id3v1Size || tag.substr(0, 3) != "TAG")
         return std::string(baseName);
     const std::string_view blanks(" \0", 2);
 
-    std::string title(TrimBoth(Field(tag, 3, 30), blanks));
+    // Each field is read as the host reads it before it is compared: a
+    // Latin-1 title is then compared with a UTF-8 base name in UTF-8.
+    std::string title = DisplayText(TrimBoth(Field(tag, 3, 30), blanks), host);
     if (UpperText(title) == UpperText(baseName.substr(0, title.size())))
         title = std::string(baseName);
-    std::string_view artist = TrimEnd(Field(tag, 33, 30), blanks);
+    std::string artist = DisplayText(TrimEnd(Field(tag, 33, 30), blanks), host);
     if (EqualIgnoringCase(artist, "ARTIST"))
-        artist = std::string_view();
-    std::string_view album = TrimEnd(Field(tag, 63, 30), blanks);
+        artist.clear();
+    std::string album = DisplayText(TrimEnd(Field(tag, 63, 30), blanks), host);
     if (EqualIgnoringCase(album, "TITLE"))
-        album = std::string_view();
-    std::string_view year = TrimEnd(Field(tag, 93, 4), blanks);
+        album.clear();
+    std::string year = DisplayText(TrimEnd(Field(tag, 93, 4), blanks), host);
 
     std::string_view comment = Field(tag, 97, 30);
     std::string track;
@@ -156,12 +167,12 @@ std::string Id3v1Name(std::string_view tag, std::string_view baseName)
         track = "#" + std::to_string(static_cast<unsigned char>(comment[29]));
         comment = comment.substr(0, 28);
     }
-    comment = TrimEnd(comment, blanks);
+    std::string commentText = DisplayText(TrimEnd(comment, blanks), host);
 
     std::string name;
-    for (std::string_view item : {std::string_view(title), artist, album, year, comment, std::string_view(track)}) {
-        if (!item.empty()) {
-            name += item;
+    for (const std::string *item : {&title, &artist, &album, &year, &commentText, &track}) {
+        if (!item->empty()) {
+            name += *item;
             name += ' ';
         }
     }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "display_text.h"
+
 namespace audiolink {
 
 // Every "/" turned into "\".
@@ -26,15 +28,21 @@ std::string ExtensionKey(std::string_view workingName);
 int KindForExtensionKey(std::string_view key);
 
 // The song title in a music module's header (its first bytes, at most 256
-// are read), or baseName when the title reads "MO3".
-std::string ModuleTitle(std::string_view header, std::string_view baseName);
+// are read), or baseName when the title reads "MO3". For a UTF-8 host the
+// title is valid UTF-8 (DisplayText), and byte 0xE0 is trimmed from its
+// start only where it does not begin a character; baseName is given as the
+// host reads it.
+std::string ModuleTitle(std::string_view header, std::string_view baseName,
+                        HostText host = HostText::CodePage);
 
 constexpr size_t Id3v1Size = 128;
 
 // The display name from the last 128 bytes of a stream file: title, artist,
 // album, year, comment and track, each followed by a blank, without the
-// last blank. baseName when the bytes hold no tag.
-std::string Id3v1Name(std::string_view tag, std::string_view baseName);
+// last blank. baseName when the bytes hold no tag. Each field is read as
+// DisplayText reads it before it is compared or joined; baseName is given
+// as the host reads it.
+std::string Id3v1Name(std::string_view tag, std::string_view baseName, HostText host = HostText::CodePage);
 
 // The track index of a CD track file name (Track05.cda gives 4; a name
 // without digits gives -1).

@@ -78,7 +78,7 @@ private:
     int handle_ = 0;
 };
 
-std::string ModuleTitleOf(const std::string &path, const std::string &baseName)
+std::string ModuleTitleOf(const std::string &path, const std::string &baseName, HostText host)
 {
     SkinFile file(path);
     if (!file.Handle())
@@ -86,10 +86,10 @@ std::string ModuleTitleOf(const std::string &path, const std::string &baseName)
     ReadBuffer header(256);
     if (!header.Bytes().data() || THFGET(file.Handle(), header.Address()) != 0)
         return baseName;
-    return ModuleTitle(header.Bytes(), baseName);
+    return ModuleTitle(header.Bytes(), baseName, host);
 }
 
-std::string Id3v1NameOf(const std::string &path, const std::string &baseName)
+std::string Id3v1NameOf(const std::string &path, const std::string &baseName, HostText host)
 {
     SkinFile file(path);
     if (!file.Handle())
@@ -99,19 +99,37 @@ std::string Id3v1NameOf(const std::string &path, const std::string &baseName)
     if (!tag.Bytes().data() || size < int(Id3v1Size) ||
         THFGETAT(file.Handle(), size - int(Id3v1Size), tag.Address()) != 0)
         return baseName;
-    return Id3v1Name(tag.Bytes(), baseName);
+    return Id3v1Name(tag.Bytes(), baseName, host);
+}
+
+// Whether BASSOPEN takes a name of this length, as the system would take
+// it as a path. In an 8-bit code page: fewer than 260 bytes, as always. For
+// a UTF-8 host the system's limit counts the UTF-16 units the name becomes
+// (260 of them with the terminator, one to three bytes each), so a name of
+// 259 characters fits however many bytes it takes.
+bool IsOpenableLength(const std::string &name, HostText host)
+{
+    if (host != HostText::Utf8)
+        return name.size() < MAX_PATH;
+    if (name.size() >= PathBufferSize)
+        return false;
+    int units = name.empty() ? 0 : MultiByteToWideChar(CP_UTF8, 0, name.data(), int(name.size()), nullptr, 0);
+    return units < MAX_PATH;
 }
 
 // The short form of a local path, or the path as given when there is none
-// that fits the scratch buffer.
-std::string WorkingName(const std::string &name)
+// that BASSOPEN would take. Under UTF-8 a volume without short names gives
+// the long path back.
+std::string WorkingName(const std::string &name, HostText host)
 {
     if (IsNetworkName(name))
         return name;
-    DWORD length = GetShortPathNameA(name.c_str(), PathBuffer, DWORD(PathBufferSize));
-    if (length == 0 || length >= PathBufferSize)
+    DWORD room = host == HostText::Utf8 ? DWORD(PathBufferSize) : DWORD(MAX_PATH);
+    DWORD length = GetShortPathNameA(name.c_str(), PathBuffer, room);
+    if (length == 0 || length >= room)
         return name;
-    return std::string(PathBuffer, length);
+    std::string shortName(PathBuffer, length);
+    return IsOpenableLength(shortName, host) ? shortName : name;
 }
 
 int OpenMedia(HWND window, std::string name)
@@ -121,7 +139,8 @@ int OpenMedia(HWND window, std::string name)
     // A zero byte ends the name for the system; a longer name would not fit
     // the scratch buffer that BASSPLAY hands to the library.
     name.resize(strnlen(name.c_str(), name.size()));
-    if (name.size() >= PathBufferSize)
+    HostText host = CurrentHostText();
+    if (!IsOpenableLength(name, host))
         return CannotOpenFile;
 
     if (!EngineReady) {
@@ -134,9 +153,9 @@ int OpenMedia(HWND window, std::string name)
         EngineReady = true;
     }
 
-    std::string baseName(CutExtension(FileNamePart(WithBackslashes(name))));
+    std::string baseName = DisplayText(CutExtension(FileNamePart(WithBackslashes(name))), host);
     bool network = IsNetworkName(name);
-    std::string working = WorkingName(name);
+    std::string working = WorkingName(name, host);
     if (working.find('.') == std::string::npos)
         return CannotOpenFile;
 
@@ -154,10 +173,10 @@ int OpenMedia(HWND window, std::string name)
     PendingPath = working;
     switch (kind) {
     case MusicModuleKind:
-        MusicName = network ? baseName : ModuleTitleOf(working, baseName);
+        MusicName = network ? baseName : ModuleTitleOf(working, baseName, host);
         break;
     case StreamKind:
-        StreamName = network ? baseName : Id3v1NameOf(working, baseName);
+        StreamName = network ? baseName : Id3v1NameOf(working, baseName, host);
         break;
     case WindowsMediaKind:
         if (network)

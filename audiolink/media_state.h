@@ -26,9 +26,14 @@ extern std::string BassVersionText;
 
 extern HINSTANCE LibraryInstance;
 
-// Shared scratch buffer for zero-terminated text: at most 259 characters and
-// the terminator.
-constexpr size_t PathBufferSize = 260;
+// Shared scratch buffer for zero-terminated text. A text read into it keeps
+// to ScratchTextLimit bytes (BASSSTRINGFROMPTR, the DirectX probe). A path
+// handed to the audio library may fill it: BASSOPEN takes names of up to
+// 259 bytes in an 8-bit code page, and for a UTF-8 host names of up to 259
+// UTF-16 units (the system's own limit), which are up to 777 bytes. No host
+// sees the buffer.
+constexpr size_t ScratchTextLimit = 259;
+constexpr size_t PathBufferSize = 3 * MAX_PATH;
 extern char PathBuffer[PathBufferSize];
 
 enum MediaKind : int {

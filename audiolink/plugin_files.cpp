@@ -47,7 +47,12 @@ std::string StartFolder(std::string_view folder)
 
 bool PatternFits(std::string_view folder, std::string_view wildcard)
 {
-    return folder.size() <= LongestSearchPattern && wildcard.size() <= LongestSearchPattern - folder.size();
+    return PatternLengthFits(folder.size(), wildcard.size());
+}
+
+bool PatternLengthFits(size_t folderLength, size_t wildcardLength)
+{
+    return folderLength <= LongestSearchPattern && wildcardLength <= LongestSearchPattern - folderLength;
 }
 
 std::string JoinPluginList(const std::vector<std::string> &entries)

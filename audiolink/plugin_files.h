@@ -33,6 +33,8 @@ std::string StartFolder(std::string_view folder);
 
 // Whether folder followed by the wildcard fits the pattern buffer.
 bool PatternFits(std::string_view folder, std::string_view wildcard);
+// The same for lengths counted otherwise (the UTF-16 units of a UTF-8 path).
+bool PatternLengthFits(size_t folderLength, size_t wildcardLength);
 
 // The entries separated by single commas; empty for no entries.
 std::string JoinPluginList(const std::vector<std::string> &entries);

@@ -32,17 +32,26 @@ bool CannotStandInName(unsigned char c)
     }
 }
 
-// COM and LPT take a digit 1 to 9, or (on newer systems) a superscript one,
-// two or three, which the 8-bit code page holds at 0xB9, 0xB2 and 0xB3.
-bool IsPortNumber(unsigned char c)
+bool IsSuperscriptDigit(unsigned char c)
 {
-    return (c >= '1' && c <= '9') || c == 0xB9 || c == 0xB2 || c == 0xB3;
+    return c == 0xB9 || c == 0xB2 || c == 0xB3;
+}
+
+// COM and LPT take a digit 1 to 9, or (on newer systems) a superscript one,
+// two or three, which the 8-bit code page holds at 0xB9, 0xB2 and 0xB3, and
+// UTF-8 as 0xC2 followed by the same byte.
+bool IsPortNumber(std::string_view number, HostText host)
+{
+    if (number.size() == 1)
+        return (number[0] >= '1' && number[0] <= '9') || IsSuperscriptDigit(static_cast<unsigned char>(number[0]));
+    return host == HostText::Utf8 && number.size() == 2 && number[0] == '\xc2' &&
+           IsSuperscriptDigit(static_cast<unsigned char>(number[1]));
 }
 
 // The system treats a name as the device when the part before the first dot,
 // blanks at its end left aside, is a device name: "nul.mp3" and "con .txt"
 // open the device, not a file.
-bool IsDeviceName(std::string_view name)
+bool IsDeviceName(std::string_view name, HostText host)
 {
     std::string_view stem = name.substr(0, name.find('.'));
     size_t end = stem.find_last_not_of(' ');
@@ -55,8 +64,8 @@ bool IsDeviceName(std::string_view name)
         if (EqualsUpper(stem, device))
             return true;
     }
-    if (stem.size() == 4 && (EqualsUpper(stem.substr(0, 3), "COM") || EqualsUpper(stem.substr(0, 3), "LPT")))
-        return IsPortNumber(static_cast<unsigned char>(stem[3]));
+    if (stem.size() > 3 && (EqualsUpper(stem.substr(0, 3), "COM") || EqualsUpper(stem.substr(0, 3), "LPT")))
+        return IsPortNumber(stem.substr(3), host);
     return false;
 }
 
@@ -81,7 +90,7 @@ std::string_view AddressFileName(std::string_view address)
     return separator == std::string_view::npos ? address : address.substr(separator + 1);
 }
 
-bool IsAcceptableCopyName(std::string_view name)
+bool IsAcceptableCopyName(std::string_view name, HostText host)
 {
     for (char c : name) {
         if (CannotStandInName(static_cast<unsigned char>(c)))
@@ -92,13 +101,13 @@ bool IsAcceptableCopyName(std::string_view name)
     // nothing at all.
     if (name.empty() || name.back() == '.' || name.back() == ' ')
         return false;
-    return !IsDeviceName(name) && !HasCodeExtension(name);
+    return !IsDeviceName(name, host) && !HasCodeExtension(name);
 }
 
-std::string LocalCopyPath(std::string_view folder, std::string_view address)
+std::string LocalCopyPath(std::string_view folder, std::string_view address, HostText host)
 {
     std::string_view name = AddressFileName(address);
-    if (!IsAcceptableCopyName(name) || folder.find('\0') != std::string_view::npos)
+    if (!IsAcceptableCopyName(name, host) || folder.find('\0') != std::string_view::npos)
         return std::string();
     std::string path;
     path.reserve(folder.size() + name.size());

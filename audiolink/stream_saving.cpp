@@ -75,9 +75,10 @@ void PrepareLocalCopy(std::string_view address) noexcept
         LocalCopy.Disarm();
         DownloadedFile.clear();
         UrlFileName.assign(address);
-        if (!SaveStreams || !IsAcceptableCopyName(AddressFileName(address)))
+        HostText host = CurrentHostText();
+        if (!SaveStreams || !IsAcceptableCopyName(AddressFileName(address), host))
             return;
-        std::string path = LocalCopyPath(DownloadPath(), address);
+        std::string path = LocalCopyPath(DownloadPath(), address, host);
         if (path.empty())
             return;
         // Published before the stream exists: the download procedure reads

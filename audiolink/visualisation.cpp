@@ -77,6 +77,17 @@ bool ExactAnsi(const WCHAR *wide, std::string &ansi)
     return true;
 }
 
+// Whether the folder's search pattern fits, counted as the system counts
+// it: in bytes of an 8-bit code page; for a UTF-8 host in the UTF-16 units
+// the pattern becomes, of which 259 fit however many bytes they take.
+bool SearchPatternFits(const std::string &folder)
+{
+    constexpr std::string_view wildcard = "*.*";
+    if (CurrentHostText() != HostText::Utf8)
+        return PatternFits(folder, wildcard);
+    return PatternLengthFits(WideFromAnsi(folder).size(), wildcard.size());
+}
+
 // An entry's name for an ANSI path: its own when that converts exactly,
 // else its short (8.3) name, which is ASCII; empty when it has neither.
 std::string EntryName(const WIN32_FIND_DATAW &found)
@@ -104,7 +115,7 @@ public:
     {
         // A pattern that does not fit would be cut short into some other
         // folder's pattern: such a folder is skipped.
-        if (!PatternFits(folder, "*.*"))
+        if (!SearchPatternFits(folder))
             return;
         // Read wide: each entry is listed by a name that names it.
         WIN32_FIND_DATAW found{};
@@ -132,7 +143,7 @@ public:
 private:
     void Descend(const std::string &entry, DWORD attributes, int depth)
     {
-        if (!PatternFits(entry, "*.*"))
+        if (!SearchPatternFits(entry))
             return;
         // Only through a directory link (a symbolic link, a junction, a
         // mount point; under Wine a Unix symlink) can the walk come back to

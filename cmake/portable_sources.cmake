@@ -32,6 +32,7 @@ set(AUDIOLINK_PORTABLE_SOURCES
     ${CMAKE_SOURCE_DIR}/audiolink/plugin_files.cpp
     ${CMAKE_SOURCE_DIR}/audiolink/directx_version.cpp
     ${CMAKE_SOURCE_DIR}/audiolink/media_names.cpp
+    ${CMAKE_SOURCE_DIR}/audiolink/display_text.cpp
 )
 set(ENGINE_PORTABLE_SOURCES
     ${CMAKE_SOURCE_DIR}/outside/bass/wav_format.cpp

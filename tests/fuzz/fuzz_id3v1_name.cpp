@@ -1,5 +1,7 @@
 // Any bytes as the end of a file (the first line the base name): a name
 // comes back without trailing blanks, and without a tag it is the base name.
+// For a UTF-8 host the name is valid UTF-8, and it grows only by what the
+// conversion of Latin-1 adds.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // At most a 30-byte title (or the base name in its place), artist 30,
     // album 30, year 4, comment 28 and "#255", with a blank between each.
     if (tagged && name.size() > std::max<size_t>(base.size(), 30) + 30 + 30 + 4 + 28 + 4 + 5)
+        std::abort();
+
+    std::string utf8Base = audiolink::DisplayText(base, audiolink::HostText::Utf8);
+    std::string utf8Name = audiolink::Id3v1Name(tag, utf8Base, audiolink::HostText::Utf8);
+    if (!audiolink::IsValidUtf8(utf8Name) || (!tagged && utf8Name != utf8Base))
+        std::abort();
+    if (tagged && utf8Name.size() > std::max<size_t>(utf8Base.size(), 60) + 60 + 60 + 8 + 56 + 4 + 5)
         std::abort();
     return 0;
 }

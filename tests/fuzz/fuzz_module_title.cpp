@@ -1,5 +1,6 @@
 // Any bytes as a module header (the first line the base name): the title
-// never holds byte 0 or 26 and never starts or ends in a blank.
+// never holds byte 0 or 26 and never starts or ends in a blank; for a UTF-8
+// host it is valid UTF-8, at most twice the 256 bytes read.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t split = input.find('\n');
     std::string_view base = split == std::string_view::npos ? std::string_view() : input.substr(0, split);
     std::string_view header = split == std::string_view::npos ? input : input.substr(split + 1);
+    std::string utf8Base = audiolink::DisplayText(base, audiolink::HostText::Utf8);
+    std::string utf8Title = audiolink::ModuleTitle(header, utf8Base, audiolink::HostText::Utf8);
+    if (!audiolink::IsValidUtf8(utf8Title) || (utf8Title != utf8Base && utf8Title.size() > 512))
+        std::abort();
+
     std::string title = audiolink::ModuleTitle(header, base);
     if (title == base)
         return 0;

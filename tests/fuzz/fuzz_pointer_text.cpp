@@ -1,6 +1,7 @@
 // Any bytes as the text at an address: the text read never goes past the
 // limit or the first zero byte, and the trimmed text has no blank at either
-// end and is a piece of what was read.
+// end and is a piece of what was read. A cut for a UTF-8 host keeps to the
+// limit and leaves valid UTF-8 valid.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display_text.h"
 #include "pointer_text.h"
 #include "fuzz_require.h"
 
@@ -24,6 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::string_view trimmed = audiolink::TrimBlanks(text);
         Require(trimmed.empty() || (trimmed.front() != ' ' && trimmed.back() != ' '));
         Require(text.find(trimmed) != std::string_view::npos);
+
+        size_t cut = audiolink::Utf8Cut(text, limit / 2);
+        Require(cut <= limit / 2 && (cut == text.size() || cut + 3 >= limit / 2));
+        Require(!audiolink::IsValidUtf8(text) || audiolink::IsValidUtf8(text.substr(0, cut)));
     }
     return 0;
 }

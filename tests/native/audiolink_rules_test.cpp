@@ -139,6 +139,12 @@ TEST(SavedStreamNames, RefusesDeviceNamesWithOrWithoutExtension)
                              "COM1", "com9.mp3", "LPT1", "lpt9.ogg", "CONIN$", "conout$.txt",
                              "COM\xB9", "lpt\xB2.mp3"})
         EXPECT_FALSE(IsAcceptableCopyName(name)) << name;
+    // A superscript digit takes two bytes in UTF-8; in an 8-bit code page
+    // those bytes are two characters, and no device.
+    for (const char *name : {"COM\xC2\xB9.mp3", "lpt\xC2\xB3", "COM\xB9"})
+        EXPECT_FALSE(IsAcceptableCopyName(name, HostText::Utf8)) << name;
+    EXPECT_TRUE(IsAcceptableCopyName("COM\xC2\xB9.mp3"));
+    EXPECT_TRUE(IsAcceptableCopyName("COM\xC2\xB4.mp3", HostText::Utf8)) << "an acute accent is no digit";
 }
 
 TEST(SavedStreamNames, RefusesExtensionsThatRunAsCode)

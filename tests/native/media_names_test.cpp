@@ -1,5 +1,6 @@
 // Naming and typing media: extension keys and kinds, base names, ID3v1
-// display names, module titles and CD track files.
+// display names, module titles and CD track files, and the display texts a
+// UTF-8 host reads.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -96,6 +97,67 @@ TEST(MediaNames, ModuleTitles)
     EXPECT_EQ(ModuleTitle("\xe0 Edge \xe0", "base"), "Edge");
     EXPECT_EQ(ModuleTitle(std::string("\0Title", 6), "base"), "");
     EXPECT_EQ(ModuleTitle(std::string(300, 'a'), "base"), std::string(256, 'a')) << "256 bytes are read";
+}
+
+TEST(DisplayText, Utf8ValidityFollowsTheStandard)
+{
+    for (const char *valid : {"", "plain", "Caf\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x8e\xb5", "\xef\xbc\xbc",
+                              "\xed\x9f\xbf", "\xf4\x8f\xbf\xbf"})
+        EXPECT_TRUE(IsValidUtf8(valid)) << valid;
+    // Latin-1, stray and missing continuations, overlong forms, surrogates,
+    // code points above U+10FFFF, bytes that never occur.
+    for (const char *invalid : {"Caf\xe9", "\x80", "\xc3", "\xe2\x82", "a\xc3(", "\xc0\x80", "\xe0\x80\x80",
+                                "\xf0\x80\x80\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xf5\x80\x80\x80", "\xff"})
+        EXPECT_FALSE(IsValidUtf8(invalid)) << invalid;
+}
+
+TEST(DisplayText, Latin1BecomesUtf8OnlyForAUtf8Host)
+{
+    std::string every;
+    for (int c = 1; c < 256; ++c)
+        every += char(c);
+    std::string utf8 = Latin1ToUtf8(every);
+    EXPECT_TRUE(IsValidUtf8(utf8));
+    EXPECT_EQ(utf8.size(), every.size() + 128) << "each byte from 0x80 takes two";
+    EXPECT_EQ(Latin1ToUtf8("Caf\xe9 \xff\x80"), "Caf\xc3\xa9 \xc3\xbf\xc2\x80");
+
+    EXPECT_EQ(DisplayText("Caf\xc3\xa9", HostText::Utf8), "Caf\xc3\xa9") << "UTF-8 stays";
+    EXPECT_EQ(DisplayText("Caf\xe9", HostText::CodePage), "Caf\xe9") << "other hosts get the bytes";
+}
+
+TEST(DisplayText, ACutNeverSplitsACharacter)
+{
+    const std::string text = "ab\xc3\xa9\xf0\x9f\x8e\xb5z"; // a b e-acute U+1F3B5 z
+    const size_t kept[] = {0, 1, 2, 2, 4, 4, 4, 4, 8, 9, 9};
+    for (size_t limit = 0; limit <= 10; ++limit)
+        EXPECT_EQ(Utf8Cut(text, limit), kept[limit]) << "limit " << limit;
+    EXPECT_EQ(Utf8Cut("ab\xe9\xe9\xe9", 3), 3u) << "what is no character is cut as bytes";
+    EXPECT_EQ(Utf8Cut("a\x80\x80\x80\x80", 3), 3u);
+}
+
+TEST(MediaNames, AUtf8HostReadsEachTagFieldAsUtf8OrLatin1)
+{
+    // Latin-1 title and album, UTF-8 artist (Cyrillic), track 3.
+    std::string tag = Tag("Caf\xe9 Noir", "\xd0\x92\xd0\xb5\xd1\x87\xd0\xb5\xd1\x80", "\xc9t\xe9", "2001",
+                          std::string(28, '\0') + '\0' + '\x03');
+    EXPECT_EQ(Id3v1Name(tag, "x", HostText::Utf8),
+              "Caf\xc3\xa9 Noir \xd0\x92\xd0\xb5\xd1\x87\xd0\xb5\xd1\x80 \xc3\x89t\xc3\xa9 2001 #3");
+    EXPECT_EQ(Id3v1Name(tag, "x"), "Caf\xe9 Noir \xd0\x92\xd0\xb5\xd1\x87\xd0\xb5\xd1\x80 \xc9t\xe9 2001 #3");
+    // The title is compared with the base name once both are UTF-8.
+    EXPECT_EQ(Id3v1Name(Tag("CAF\xe9", "", "", "", ""), "Caf\xc3\xa9 Noir", HostText::Utf8), "Caf\xc3\xa9 Noir #0");
+    // A 30-byte title in Latin-1 becomes longer than its field.
+    std::string wide(30, '\xe9');
+    EXPECT_EQ(Id3v1Name(Tag(wide, "", "", "", "x"), "b", HostText::Utf8), Latin1ToUtf8(wide) + " x #0");
+}
+
+TEST(MediaNames, AUtf8HostReadsModuleTitlesAsUtf8OrLatin1)
+{
+    EXPECT_EQ(ModuleTitle("Extended Module: Stra\xdf" "e\x1a", "b", HostText::Utf8), "Stra\xc3\x9f" "e");
+    // Byte 0xE0 that begins a character (Devanagari KA) stays; padding goes.
+    const std::string ka = "\xe0\xa4\x95";
+    EXPECT_EQ(ModuleTitle("\xe0 " + ka + " \xe0", "b", HostText::Utf8), ka);
+    EXPECT_EQ(ModuleTitle(ka, "b"), "\xa4\x95") << "as always in an 8-bit code page";
+    EXPECT_EQ(ModuleTitle(std::string(300, '\xe9'), "b", HostText::Utf8), Latin1ToUtf8(std::string(256, '\xe9')));
 }
 
 TEST(MediaNames, CdTracksAndDrives)

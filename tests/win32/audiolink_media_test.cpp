@@ -294,6 +294,24 @@ TEST_F(OldMedia, NoPreBufferingUpToVersionOneOne)
     EXPECT_EQ(bassdouble::CallsOf("BASS_StreamCreateURL").at(0).args.at(2), BASS_FLAGS_URL_WMA);
 }
 
+// A host in an 8-bit code page (this program's is 1252) gets the bytes as
+// stored: a Latin-1 tag or title as it is, and texts cut at 259 bytes
+// wherever that falls.
+TEST_F(Media, An8BitHostGetsTheStoredBytes)
+{
+    ASSERT_NE(GetACP(), UINT(CP_UTF8));
+    EXPECT_EQ(Open(Write("noir.mp3", std::string(300, 'x') + Tag("Caf\xe9 Noir", "", "", "2001", ""))), 0);
+    EXPECT_EQ(StreamName(), "Caf\xe9 Noir 2001 #0");
+    EXPECT_EQ(Open(Write("tune.xm", "Extended Module: Stra\xdf" "e\x1a" + std::string(300, 'z'))), 0);
+    EXPECT_EQ(MusicName(), "Stra\xdf" "e");
+    EXPECT_EQ(Open("http://host/caf\xe9.mp3"), 0);
+    EXPECT_EQ(StreamName(), "caf\xe9");
+    std::string accents;
+    for (int n = 0; n < 150; ++n)
+        accents += "\xc3\xa9";
+    EXPECT_EQ(Take(BASSSTRINGFROMPTR(accents.c_str())), accents.substr(0, 259));
+}
+
 TEST_F(Media, ModulesLocalFilesAndCdTracks)
 {
     std::string module = Write("tune.xm", std::string(300, 'm'));
