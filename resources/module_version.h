@@ -4,10 +4,10 @@
 #define TARN_MODULE_VERSION_H
 
 #define TARN_VERSION_MAJOR 1
-#define TARN_VERSION_MINOR 0
+#define TARN_VERSION_MINOR 1
 #define TARN_VERSION_PATCH 0
 #define TARN_VERSION_BUILD 0
-#define TARN_VERSION_TEXT "1.0.0.0"
+#define TARN_VERSION_TEXT "1.1.0.0"
 
 #define TARN_PRODUCT_NAME "Tarn media support layer"
 #define TARN_COMPANY_NAME "The Tarn support layer project"
