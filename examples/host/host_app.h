@@ -5,8 +5,16 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
+
+// The headers name it only for builds that require Windows 7; the host
+// requires XP and hears it where the system sends it.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace host {
 
@@ -35,9 +43,41 @@ std::string FindSampleIn(const std::string &folder);
 
 // The text of a BSTR result of the modules, which is ours to free: freed.
 std::string TakeText(BSTR text);
-// A visible child control in the default GUI font.
-HWND AddChild(HWND parent, const char *className, const char *text, DWORD style, int x, int y, int width,
-              int height, int id);
+// A visible child control at place (in the parent's pixels), in font.
+HWND AddChild(HWND parent, const char *className, const char *text, DWORD style, const RECT &place, int id,
+              HFONT font);
+
+// ---- The DPI the windows are drawn at ----------------------------------------
+// Every size in the host is written in pixels at 96 DPI and scaled to the
+// DPI of the window it is in; WM_DPICHANGED says when that changes.
+
+constexpr UINT kBaseDpi = 96;
+
+// The window's DPI where the system has one per window (Windows 10 version
+// 1607 and later); the system's DPI elsewhere.
+UINT WindowDpi(HWND window);
+// A length or a rectangle in 96-DPI pixels, at dpi.
+int Scaled(int pixels, UINT dpi);
+RECT Scaled(const RECT &rect, UINT dpi);
+// The outer size of a window whose client area measures width x height
+// 96-DPI pixels, at dpi.
+SIZE FrameSize(int width, int height, DWORD style, DWORD exStyle, UINT dpi);
+// Puts the window where WM_DPICHANGED suggests (the rectangle of its lParam).
+void MoveToSuggested(HWND window, const RECT &suggested);
+
+struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+// The host's own text at dpi: the default GUI font's face, at 8 points.
+OwnedFont CreateTextFont(UINT dpi);
+// The folder tree's labels at dpi: the face the control draws in when the
+// host gives it none, at its 96-DPI size scaled, so that at 96 DPI the tree
+// looks just as it does in its own font.
+OwnedFont CreateTreeFont(UINT dpi);
+// The host's own controls among the window's children whose text does not
+// fit in them at the window's DPI, as "control <id> ("<text>")".
+std::vector<std::string> TextsCutOff(HWND window);
 
 // ---- What is playing --------------------------------------------------------
 

@@ -1,6 +1,7 @@
 // The host's main window: the folder tree of the bundled samples on the
 // left, what is playing on the right, the effects dialog beside it, and the
 // help viewer a button away. Selecting a sample folder plays its sample.
+// Everything is laid out for the window's DPI, and again when it changes.
 #include "host_app.h"
 
 #include <audiolink.h>
@@ -17,6 +18,7 @@ namespace {
 
 constexpr int kInfoId = 201;
 constexpr int kStatusId = 202;
+constexpr int kPromptId = 203;
 constexpr int kEffectsButton = 301;
 constexpr int kHelpButton = 302;
 constexpr int kStopButton = 303;
@@ -24,9 +26,28 @@ constexpr int kStopButton = 303;
 constexpr UINT_PTR kMeterTimer = 1;
 constexpr UINT_PTR kTourTimer = 2;
 
+// The client area and where each child goes in it, in 96-DPI pixels.
 constexpr int kClientWidth = 720;
 constexpr int kClientHeight = 420;
 constexpr int kTreeWidth = 280;
+constexpr int kTextLeft = kTreeWidth + 20;
+constexpr int kTextRight = kClientWidth - 8;
+
+struct Placement {
+    int id;
+    RECT place;
+};
+constexpr Placement kPlacements[] = {
+    {kTreeId, {8, 8, 8 + kTreeWidth, kClientHeight - 8}},
+    {kPromptId, {kTextLeft, 8, kTextRight, 26}},
+    {kInfoId, {kTextLeft, 32, kTextRight, 182}},
+    {kEffectsButton, {kTextLeft, 194, kTextLeft + 100, 220}},
+    {kStopButton, {kTextLeft + 110, 194, kTextLeft + 210, 220}},
+    {kHelpButton, {kTextLeft + 220, 194, kTextLeft + 320, 220}},
+    {kStatusId, {kTextLeft, kClientHeight - 28, kTextRight, kClientHeight - 8}},
+};
+
+constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 // The tree in the application's colours: a dark ground, light text, a blue
 // band behind the selected row. Never pure white for text: the control lays
@@ -43,6 +64,9 @@ struct MainState {
     HWND info = nullptr;
     HWND status = nullptr;
     HWND effects = nullptr;
+    UINT dpi = kBaseDpi;
+    OwnedFont textFont; // the host's own controls
+    OwnedFont treeFont; // the folder tree's labels
     HelpViewer viewer;
     NowPlaying playing;
     Tour *tour = nullptr;
@@ -51,6 +75,28 @@ struct MainState {
 MainState *StateOf(HWND window)
 {
     return reinterpret_cast<MainState *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+RECT PlaceOf(int id, UINT dpi)
+{
+    for (const Placement &placement : kPlacements) {
+        if (placement.id == id)
+            return Scaled(placement.place, dpi);
+    }
+    return RECT{};
+}
+
+// The size of the frame around the client area at the window's DPI.
+void FitFrame(HWND window, UINT dpi)
+{
+    SIZE frame = FrameSize(kClientWidth, kClientHeight, kMainStyle, 0, dpi);
+    SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The control draws its tree's labels in the font it is given, as it is.
+void SetTreeFont(HWND window, HFONT font)
+{
+    SendMessageA(GetDlgItem(window, kTreeId), WM_SETFONT, WPARAM(font), TRUE);
 }
 
 std::string ItemLabel(HWND tree, HTREEITEM item)
@@ -122,10 +168,17 @@ void OpenHelp(MainState *state)
 LRESULT OnCreate(HWND window, const CREATESTRUCTA *create)
 {
     auto *state = static_cast<MainState *>(create->lpCreateParams);
-    state->control = TarnBrowser(WS_EX_CLIENTEDGE, "", WS_CHILD | WS_VISIBLE, 8, 8, kTreeWidth, kClientHeight - 16,
-                                 window, kTreeId);
+    // The window's own DPI is known once it exists.
+    state->dpi = WindowDpi(window);
+    state->textFont = CreateTextFont(state->dpi);
+    state->treeFont = CreateTreeFont(state->dpi);
+    FitFrame(window, state->dpi);
+    RECT place = PlaceOf(kTreeId, state->dpi);
+    state->control = TarnBrowser(WS_EX_CLIENTEDGE, "", WS_CHILD | WS_VISIBLE, place.left, place.top,
+                                 place.right - place.left, place.bottom - place.top, window, kTreeId);
     if (!state->control)
         return -1;
+    SetTreeFont(window, state->treeFont.get());
     Bff_SetProperty(state->control, BFFP_BKCOLOR, int(kTreeGround));
     Bff_SetProperty(state->control, BFFP_TEXTCOLOR, int(kTreeText));
     Bff_SetProperty(state->control, BFFP_SELBKCOLOR, int(kBandColour));
@@ -139,19 +192,21 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA *create)
     SendMessageA(state->control, BFFM_SETROOTPATH, WPARAM(samples.size()), LPARAM(samples.c_str()));
     SendMessageA(state->control, BFFM_EXPANDROOT, 1, 0);
 
-    int x = kTreeWidth + 20;
-    int width = kClientWidth - x - 8;
-    AddChild(window, "STATIC", "Select a sample folder in the tree to play its sample.", SS_LEFT, x, 8, width, 18,
-             -1);
-    state->info = AddChild(window, "STATIC", "", SS_LEFT | WS_BORDER, x, 32, width, 150, kInfoId);
-    AddChild(window, "BUTTON", "Effects...", WS_TABSTOP | BS_PUSHBUTTON, x, 194, 100, 26, kEffectsButton);
-    AddChild(window, "BUTTON", "Stop", WS_TABSTOP | BS_PUSHBUTTON, x + 110, 194, 100, 26, kStopButton);
-    AddChild(window, "BUTTON", "Help", WS_TABSTOP | BS_PUSHBUTTON, x + 220, 194, 100, 26, kHelpButton);
-    state->status = AddChild(window, "STATIC", "", SS_LEFT | SS_SUNKEN, x, kClientHeight - 28, width, 20, kStatusId);
+    UINT dpi = state->dpi;
+    HFONT font = state->textFont.get();
+    AddChild(window, "STATIC", "Select a sample folder in the tree to play its sample.", SS_LEFT,
+             PlaceOf(kPromptId, dpi), kPromptId, font);
+    state->info = AddChild(window, "STATIC", "", SS_LEFT | WS_BORDER, PlaceOf(kInfoId, dpi), kInfoId, font);
+    AddChild(window, "BUTTON", "Effects...", WS_TABSTOP | BS_PUSHBUTTON, PlaceOf(kEffectsButton, dpi),
+             kEffectsButton, font);
+    AddChild(window, "BUTTON", "Stop", WS_TABSTOP | BS_PUSHBUTTON, PlaceOf(kStopButton, dpi), kStopButton, font);
+    AddChild(window, "BUTTON", "Help", WS_TABSTOP | BS_PUSHBUTTON, PlaceOf(kHelpButton, dpi), kHelpButton, font);
+    state->status =
+        AddChild(window, "STATIC", "", SS_LEFT | SS_SUNKEN, PlaceOf(kStatusId, dpi), kStatusId, font);
 
     RECT frame{};
     GetWindowRect(window, &frame);
-    state->effects = CreateEffectsDialog(window, frame.right + 8, frame.top);
+    state->effects = CreateEffectsDialog(window, frame.right + Scaled(8, dpi), frame.top);
     SetTimer(window, kMeterTimer, 250, nullptr);
     // From here on the window owns the state; WM_NCDESTROY frees it.
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
@@ -218,6 +273,29 @@ void UpdateMeter(MainState *state)
     SetStatus(state, text);
 }
 
+// The window moved to a screen of another DPI, or the screen's DPI changed:
+// the frame goes where the system suggests, and the children are placed and
+// lettered anew.
+LRESULT OnDpiChanged(HWND window, MainState *state, UINT dpi, const RECT &suggested)
+{
+    state->dpi = dpi;
+    OwnedFont textFont = CreateTextFont(dpi);
+    OwnedFont treeFont = CreateTreeFont(dpi);
+    MoveToSuggested(window, suggested);
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        int id = GetDlgCtrlID(child);
+        RECT place = PlaceOf(id, dpi);
+        MoveWindow(child, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+        if (id != kTreeId)
+            SendMessageA(child, WM_SETFONT, WPARAM(textFont.get()), TRUE);
+    }
+    SetTreeFont(window, treeFont.get());
+    // No child draws in the old fonts any more.
+    state->textFont = std::move(textFont);
+    state->treeFont = std::move(treeFont);
+    return 0;
+}
+
 LRESULT OnTimer(MainState *state, UINT_PTR timer)
 {
     if (timer == kMeterTimer && !state->tour)
@@ -256,6 +334,8 @@ LRESULT CALLBACK MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
         return OnCommand(window, state, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
     case WM_TIMER:
         return OnTimer(state, wParam);
+    case WM_DPICHANGED:
+        return OnDpiChanged(window, state, HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
     case WM_DESTROY:
         return OnDestroy(window, state);
     case WM_NCDESTROY:
@@ -269,13 +349,14 @@ LRESULT CALLBACK MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 } // namespace
 
-HWND AddChild(HWND parent, const char *className, const char *text, DWORD style, int x, int y, int width,
-              int height, int id)
+HWND AddChild(HWND parent, const char *className, const char *text, DWORD style, const RECT &place, int id,
+              HFONT font)
 {
-    HWND child = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
+    HWND child = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, place.left, place.top,
+                                 place.right - place.left, place.bottom - place.top, parent,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                  nullptr);
-    SendMessageA(child, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), 0);
+    SendMessageA(child, WM_SETFONT, WPARAM(font), 0);
     return child;
 }
 
@@ -369,13 +450,13 @@ HWND CreateMainWindow(HINSTANCE instance, const TourOptions &tour)
     windowClass.lpszClassName = kMainClass;
     if (!RegisterClassExA(&windowClass))
         return nullptr;
-    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    RECT area{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&area, style, FALSE, 0);
     auto state = std::make_unique<MainState>();
     state->tourOptions = tour;
-    HWND window = CreateWindowExA(0, kMainClass, "Tarn media host", style, 40, 40, area.right - area.left,
-                                  area.bottom - area.top, nullptr, nullptr, instance, state.get());
+    // Made for the system's DPI; OnCreate sizes it anew if its own differs.
+    UINT dpi = WindowDpi(nullptr);
+    SIZE frame = FrameSize(kClientWidth, kClientHeight, kMainStyle, 0, dpi);
+    HWND window = CreateWindowExA(0, kMainClass, "Tarn media host", kMainStyle, Scaled(40, dpi), Scaled(40, dpi),
+                                  frame.cx, frame.cy, nullptr, nullptr, instance, state.get());
     if (!window)
         return nullptr;
     MainState *owned = state.release(); // the window's now

@@ -54,7 +54,7 @@ const char *Saying(Step step)
     case Step::SwitchEffectsOn: return "switching the equalizer and rotate on";
     case Step::SelectTone: return "selecting the tone in the folder tree, which plays it";
     case Step::ChangeBandWhilePlaying: return "raising the 1 kHz band while it plays";
-    case Step::TakePictures: return "saving pictures of the host and its effects dialog";
+    case Step::TakePictures: return "saving pictures of the host and its effects dialog, measuring their texts";
     case Step::StartViewer: return "starting the help viewer";
     case Step::NavigateViewer: return "sending the viewer to another page, then closing it";
     case Step::WaitForToneEnd: return "waiting for the tone to end";
@@ -147,6 +147,7 @@ private:
     }
     void Note(const std::string &line) { lines_ += line + "\r\n"; }
     void Picture(HWND window, const char *name);
+    void CheckLayout();
     void Finish();
     void RunStep();
 
@@ -178,6 +179,22 @@ void Tour::Picture(HWND window, const char *name)
         pictures_ += (pictures_.empty() ? "" : "\r\n    ") + path;
     else
         Fail(std::string("the picture ") + name + " could not be saved");
+}
+
+// Every text of the host's own controls shows whole at the DPI the windows
+// are drawn at.
+void Tour::CheckLayout()
+{
+    std::string dpi = std::to_string(WindowDpi(main_));
+    std::string cutOff;
+    for (HWND window : {main_, effects_}) {
+        for (const std::string &control : TextsCutOff(window))
+            cutOff += (cutOff.empty() ? "" : ", ") + control;
+    }
+    if (cutOff.empty())
+        Note("windows at " + dpi + " DPI: every text fits in its control");
+    else
+        Fail("at " + dpi + " DPI, texts are cut off: " + cutOff);
 }
 
 void Tour::Tick()
@@ -261,6 +278,7 @@ void Tour::RunStep()
     case Step::TakePictures:
         Picture(main_, "host-main.png");
         Picture(effects_, "host-effects.png");
+        CheckLayout();
         Go(Step::StartViewer);
         break;
     case Step::StartViewer:

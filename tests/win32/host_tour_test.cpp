@@ -1,7 +1,8 @@
 // The example host's shortened tour, run the way a user starts the program:
 // host.exe from its own folder, in a fresh working folder, with a fresh
 // temporary folder. The tour must end by itself and go as planned, report
-// what the modules read, render what it played, and leave nothing behind:
+// what the modules read, lay out its windows so that every text shows whole,
+// render what it played, and leave nothing behind:
 // no process, no window, and no file but the viewer's placement file.
 #include <windows.h>
 #include <psapi.h>
@@ -273,6 +274,13 @@ TEST_F(HostTour, ReportsWhatTheModulesRead)
     // A folder dragged onto another reaches the host with both items.
     EXPECT_TRUE(SummaryHas("drag and drop: \"Rotating Chord\" dropped on \"Tarn Demo Module\" (BFFN_DROP; nothing moved)"))
         << run->summary;
+}
+
+TEST_F(HostTour, LaysOutItsWindowsForTheirDpi)
+{
+    // The tour measures every text of the host's own controls in the
+    // control's font, at the DPI the windows are drawn at.
+    EXPECT_NE(run->summary.find(" DPI: every text fits in its control\r\n"), std::string::npos) << run->summary;
 }
 
 TEST_F(HostTour, RendersWhatItPlayedAndSavesPictures)
