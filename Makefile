@@ -111,7 +111,9 @@ RUN_ARCH = $(shell tools/probe-32bit >/dev/null 2>&1 && echo win32 || echo win64
 # on: the modules, the stand-ins, the example host and its samples.
 DEMO_TARGETS = host_bundle host_samples
 # Its set-up installs only what the demo needs (make test adds the rest).
+# TARN_DPI=<n> make demo shows the host at n DPI (tools/demo.sh).
 demo:
+	@bash tools/demo.sh --scaling
 	@$(MAKE) tools SETUP_FOR=--demo
 	@arch=$(RUN_ARCH); build=$$( [ $$arch = win32 ] && echo $(WIN32_BUILD) || echo $(WIN64_BUILD) ); \
 	if [ $$arch = win32 ]; then echo "-- the demo runs on the 32-bit build (win32), the product the host applications load"; \

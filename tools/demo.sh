@@ -7,7 +7,13 @@
 # pictures. Then sox draws the rendered output, and the skin library's own
 # pictures are added. Everything goes to build/demo/.
 # Without a display a private X server is used; with one, the tour runs in
-# real windows on it.
+# real windows on it. TARN_DPI=<n> shows the host at n DPI (96 when unset):
+# the tour runs in the Wine prefix for that DPI (tools/wine-session), where
+# the host, being DPI aware, lays itself out for n DPI.
+#   tools/demo.sh            the demo
+#   tools/demo.sh --scaling  says which scaling the demo shows, and fails on
+#                            a TARN_DPI that is no DPI (make demo starts
+#                            with it, before it builds)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${TARN_WIN_BUILD:-$here/build/win32}
@@ -15,12 +21,25 @@ arch=$(cat "$build/wine-arch" 2>/dev/null || echo win32)
 out=$here/build/demo
 winpath() { printf 'Z:%s' "$1" | sed 's#/#\\#g'; }
 rel() { printf '%s' "${1#$here/}"; }
+dpi=${TARN_DPI:-96}
+case $dpi in
+[1-9][0-9] | [1-9][0-9][0-9]) ;;
+*)
+    echo "demo: TARN_DPI=$dpi is not a screen DPI (a number such as 96, 144 or 192)" >&2
+    exit 1
+    ;;
+esac
+scaling="$dpi DPI ($((dpi * 100 / 96)) percent scaling)"
+if [ "${1:-}" = --scaling ]; then
+    echo "-- the demo shows the host at $scaling$([ "$dpi" = 96 ] && echo "; TARN_DPI=<n> make demo shows it at n DPI")"
+    exit 0
+fi
 
 mkdir -p "$out"
 rm -rf "$out"/host-*.png "$out"/help-viewer.png "$out"/tour-*.txt "$out"/tour-output.* "$out"/themekit*.png \
     "$out"/helpview.png "$out"/viewer
 
-echo "== The host application's tour on the $arch build (examples/host: folder tree, audio bridge, help viewer) =="
+echo "== The host application's tour on the $arch build at $scaling (examples/host: folder tree, audio bridge, help viewer) =="
 session=(env TARN_WIN_BUILD="$build")
 if [ -n "${DISPLAY:-}" ]; then
     session+=(TARN_KEEP_DISPLAY=1)
@@ -60,23 +79,32 @@ fi
 
 echo
 echo "== The skin library's window, 3D button and message box (stand-in) =="
-# Its pictures come from a test program, which the demo does not build.
+# Its pictures come from a test program, which the demo does not build. The
+# skin draws in fixed pixels for programs that are not DPI aware, which the
+# system stretches: they are taken at 96 DPI whatever the tour's scaling.
 if [ -x "$build/tests/themekit_skin_test.exe" ]; then
-    (cd "$out" && TARN_WIN_BUILD=$build TARN_SCREENSHOT_DIR="$(winpath "$out")" \
+    (cd "$out" && env -u TARN_DPI TARN_WIN_BUILD="$build" TARN_SCREENSHOT_DIR="$(winpath "$out")" \
         "$here/tools/run-wine" "$build/tests/themekit_skin_test.exe" --gtest_filter='*Screenshot*' >/dev/null)
     for png in "$out"/themekit*.png; do [ -f "$png" ] && echo "  picture: $(rel "$png")"; done
+    [ "$dpi" = 96 ] || echo "  (at 96 DPI: the skin draws for programs that are not DPI aware, and Windows stretches them)"
 else
     echo "  (its pictures come with the tests: after make build, make demo shows them too)"
 fi
 
 echo
 echo "== Where to look =="
-echo "  $(rel "$out")/host-main.png      the host: folder tree in its colours, what is playing"
-echo "  $(rel "$out")/host-effects.png   the effects dialog the audio bridge reads"
+echo "  $(rel "$out")/host-main.png      the host at $dpi DPI: folder tree in its colours, what is playing"
+echo "  $(rel "$out")/host-effects.png   the effects dialog the audio bridge reads, at $dpi DPI"
 echo "  $(rel "$out")/help-viewer.png    the help viewer, after the host sent it to a page"
 echo "  $(rel "$out")/tour-output.wav    what the engine played, and tour-output.png, its picture"
 echo "  $(rel "$out")/tour-summary.txt   the summary above"
 echo "Note: Wine here has no HTML engine (Debian ships no Gecko for it). The viewer's"
 echo "browser control is created and told to show each page, but its page area stays"
 echo "empty; on Windows the page appears there."
+if [ "$dpi" != 96 ]; then
+    echo "The host is DPI aware and draws itself at $dpi DPI. The help viewer is not: Windows"
+    echo "stretches its 96-DPI picture to the scaling. Wine stretches nothing, so its picture"
+    echo "here has the viewer's 96-DPI size, with the system's fonts at $dpi DPI in its bar."
+fi
 echo "Use the host yourself, on your display: TARN_KEEP_DISPLAY=1 TARN_WIN_BUILD=$(rel "$build") tools/run-wine $(rel "$build")/host/host.exe"
+echo "(put TARN_DPI=<n> before it to run it at n DPI)"
