@@ -23,15 +23,6 @@ constexpr char kTreeClassName[] = "SysTreeView32";
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kNearWhite = RGB(250, 250, 250);
 
-HFONT GuiFont = nullptr;
-
-HFONT ControlFont()
-{
-    if (!GuiFont)
-        GuiFont = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
-    return GuiFont;
-}
-
 bool IsPropertyNumber(int number)
 {
     return number >= 1 && number <= kPropertyCount;
@@ -103,6 +94,7 @@ void ReleaseModuleObjects()
 {
     FreeCursorImages();
     DesktopSnapshot(2);
+    FreeScaledFonts();
 }
 
 HWND CreateTarnBrowser(DWORD exStyle, const char *startPath, DWORD style, int x, int y, int width, int height,
@@ -140,7 +132,9 @@ HWND CreateFolderTree(DWORD exStyle, HWND parent, DWORD style, int x, int y, int
     if (!tree)
         return nullptr;
 
-    SendMessageA(tree, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), 0);
+    // The font for the DPI of the control's window: the stock font at 96.
+    UINT dpi = WindowDpi(parent);
+    SendMessageA(tree, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFontForDpi(dpi)), 0);
     COLORREF ink = static_cast<COLORREF>(GetWindowLongA(parent, PropertyOffset(2)));
     if (ink == kWhite)
         ink = kNearWhite;
@@ -168,6 +162,7 @@ HWND CreateFolderTree(DWORD exStyle, HWND parent, DWORD style, int x, int y, int
         HeapFree(GetProcessHeap(), 0, data);
         return tree;
     }
+    SetTreeDpi(tree, dpi);
     SetWindowLongPtrA(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeSubclassProc));
 
     FillFolderTree(tree, "", 0, expand);

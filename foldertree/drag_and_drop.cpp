@@ -81,7 +81,8 @@ void CheckAutoScroll(HWND control, HWND tree)
     // old range: there is nothing to scroll.
     if (!(GetWindowLongA(tree, GWL_STYLE) & WS_VSCROLL))
         return;
-    int band = GetSystemMetrics(SM_CYHSCROLL);
+    // One scroll arrow's height at the control's DPI.
+    int band = MetricForDpi(SM_CYHSCROLL, ControlDpi(tree));
     RECT client{};
     GetClientRect(tree, &client);
     if (PtInRect(&client, cursor)) {
@@ -148,7 +149,9 @@ void EnsureCursorImages()
 {
     if (CursorImages)
         return;
-    CursorImages = ImageList_Create(32, 32, ILC_MASK | ILC_COLOR4, 1, 1);
+    // The system's cursor size: 32 pixels at 96 DPI.
+    CursorImages = ImageList_Create(GetSystemMetrics(SM_CXCURSOR), GetSystemMetrics(SM_CYCURSOR),
+                                    ILC_MASK | ILC_COLOR4, 1, 1);
     if (CursorImages)
         ImageList_ReplaceIcon(CursorImages, -1, LoadCursorA(nullptr, IDC_ARROW));
 }

@@ -61,6 +61,9 @@ static_assert(sizeof(FolderItem) == 548, "two text fields and six 32-bit fields"
 
 constexpr char kTreeDataProperty[] = "#BffTVPRP";
 constexpr char kControlClassName[] = "TARNBFF";
+// WM_DPICHANGED_AFTERPARENT (Windows 10 1703), which the headers give only
+// to programs for that system.
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
 
 // --- module-wide state -----------------------------------------------------
 
@@ -130,6 +133,30 @@ void DropItem(HWND control);
 void CancelDrag(HWND control);
 // Escape reaches the tree, which has the focus during a drag.
 bool CancelDragOnEscape(HWND tree);
+
+// --- the control's DPI (control_dpi.cpp) -------------------------------------
+
+// The DPI of the screen for the calling thread, and of a window: the
+// system's answer where it has one (Windows 10), else the screen's.
+UINT SystemDpi();
+UINT WindowDpi(HWND window);
+// The DPI a tree of ours is laid out for: its control's window's (the
+// tree's parent) when it was made or when the host's window last changed
+// DPI.
+UINT ControlDpi(HWND tree);
+// A system metric at a DPI that may not be the system's.
+int MetricForDpi(int index, UINT dpi);
+// The control's font at a DPI: at 96 the stock ANSI_VAR_FONT itself, at
+// others the same face scaled, made once per DPI and freed with the module.
+HFONT DefaultFontForDpi(UINT dpi);
+void FreeScaledFonts();
+void SetTreeDpi(HWND tree, UINT dpi);
+// The host has set the tree's font: it stays whatever the DPI.
+void NoteHostFont(HWND tree);
+// The host's window changed DPI: the tree takes its control's, with the
+// default font for it (unless the host chose one), and is painted again.
+void FollowWindowDpi(HWND tree, BffTreeData *data);
+void ForgetTreeDpi(HWND tree);
 
 // --- tree child (tree_subclass.cpp) -----------------------------------------
 

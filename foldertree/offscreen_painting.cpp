@@ -80,6 +80,27 @@ bool VisibleSelection(HWND tree, RECT &textRect, WCHAR (&text)[260])
     return true;
 }
 
+// Where the selected label goes in its text rectangle, which the tree makes
+// as wide as the label plus its margin on either side and as tall as the
+// row: centred both ways, as the tree centres its other labels. At 96 DPI
+// the label keeps its historical place, two pixels in and one down, which
+// is where the system's tree view centres the stock font in its 16-pixel
+// rows (Wine's, whose stand-in for that face is two pixels shorter, draws it
+// a pixel lower).
+POINT LabelOrigin(HDC hdc, HFONT font, const RECT &textRect, const WCHAR *text, UINT dpi)
+{
+    if (dpi == 96)
+        return POINT{textRect.left + 2, textRect.top + 1};
+    SIZE extent{};
+    HGDIOBJ previousFont = font ? SelectObject(hdc, font) : nullptr;
+    GetTextExtentPoint32W(hdc, text, lstrlenW(text), &extent);
+    if (previousFont)
+        SelectObject(hdc, previousFont);
+    int across = (textRect.right - textRect.left - extent.cx) / 2;
+    int down = (textRect.bottom - textRect.top - extent.cy) / 2;
+    return POINT{textRect.left + (across > 0 ? across : 0), textRect.top + (down > 0 ? down : 0)};
+}
+
 void ComposeTree(HWND tree, BffTreeData *data, HDC target, int width, int height, LPARAM lParam)
 {
     if (width <= 0 || height <= 0)
@@ -103,7 +124,8 @@ void ComposeTree(HWND tree, BffTreeData *data, HDC target, int width, int height
                 FillRectColor(surface, 0, textRect.top, width, itemHeight, band);
                 FillRectColor(treeImage.Get(), textRect.left, textRect.top, itemWidth, itemHeight, band);
                 HFONT font = reinterpret_cast<HFONT>(SendMessageA(tree, WM_GETFONT, 0, 0));
-                DrawTextColor(treeImage.Get(), text, textRect.left + 2, textRect.top + 1, ink, band, font, OPAQUE);
+                POINT origin = LabelOrigin(treeImage.Get(), font, textRect, text, ControlDpi(tree));
+                DrawTextColor(treeImage.Get(), text, origin.x, origin.y, ink, band, font, OPAQUE);
             }
             COLORREF transparent = static_cast<COLORREF>(SendMessageA(tree, TVM_GETBKCOLOR, 0, 0));
             TransparentBlit(surface, 0, 0, width, height, treeImage.Get(), 0, 0, transparent);

@@ -22,9 +22,27 @@ LRESULT OnDestroy(HWND tree, BffTreeData *data, WPARAM wParam, LPARAM lParam)
         data->DesktopFolder->Release();
         data->DesktopFolder = nullptr;
     }
+    ForgetTreeDpi(tree);
     RemovePropA(tree, kTreeDataProperty);
     HeapFree(GetProcessHeap(), 0, data);
     return CallWindowProcA(oldProc, tree, WM_DESTROY, wParam, lParam);
+}
+
+// Our own font changes go straight to the tree's procedure: whatever comes
+// this way is the host's (or its dialog's) choice, kept at any DPI.
+LRESULT OnSetFont(HWND tree, BffTreeData *data, WPARAM wParam, LPARAM lParam)
+{
+    NoteHostFont(tree);
+    return CallWindowProcA(data->OldTreeProc, tree, WM_SETFONT, wParam, lParam);
+}
+
+// Sent by the system to every child window, after the top-level window, when
+// a per-monitor aware host moves to a screen of another DPI.
+LRESULT OnDpiChangedAfterParent(HWND tree, BffTreeData *data, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = CallWindowProcA(data->OldTreeProc, tree, kDpiChangedAfterParent, wParam, lParam);
+    FollowWindowDpi(tree, data);
+    return result;
 }
 
 } // namespace
@@ -43,6 +61,10 @@ LRESULT CALLBACK TreeSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
         if (wParam == VK_ESCAPE && CancelDragOnEscape(window))
             return 0;
         return CallWindowProcA(data->OldTreeProc, window, message, wParam, lParam);
+    case WM_SETFONT:
+        return OnSetFont(window, data, wParam, lParam);
+    case kDpiChangedAfterParent:
+        return OnDpiChangedAfterParent(window, data, wParam, lParam);
     case WM_DESTROY:
         return OnDestroy(window, data, wParam, lParam);
     default:

@@ -108,6 +108,11 @@ BSTR __stdcall Bff_Version(void);
    control, or NULL on failure. */
 HWND __stdcall TarnBrowser(DWORD exStyle, const char *startPath, DWORD style, int x, int y, int width,
                            int height, HWND parent, int id);
+/* The labels' font: the stock ANSI_VAR_FONT at 96 DPI, the same face scaled
+   to the DPI of the control's window at others; a per-monitor aware host's
+   control follows its window to another DPI (WM_DPICHANGED_AFTERPARENT). A
+   font the host sets with WM_SETFONT, on the control or on its tree, is used
+   as it is at any DPI, and stays the host's to free after the control. */
 /* Property 1 to 10 of a control; 0 for another number or a dead window. */
 int __stdcall Bff_GetProperty(HWND control, int number);
 /* Sets property 1 to 10; does nothing for another number or a dead window. */
