@@ -7,7 +7,6 @@
 // the host gives the tree is kept as it is.
 #include "folder_tree.h"
 
-#include <mutex>
 #include <new>
 #include <vector>
 
@@ -48,13 +47,13 @@ const LaterFunctions &Later()
 
 // The stock font, fetched once; the fonts made from it for other DPIs, one
 // per DPI met, shared by every control at that DPI and kept until the
-// module is freed (ReleaseModuleObjects).
+// module is freed (ReleaseModuleObjects). Like all of the module's state,
+// used on the thread that owns the controls' windows only.
 HFONT GuiFont = nullptr;
 struct ScaledFont {
     UINT dpi;
     HFONT font;
 };
-std::mutex ScaledFontsLock;
 std::vector<ScaledFont> ScaledFonts;
 
 HFONT StockFont()
@@ -108,7 +107,6 @@ HFONT DefaultFontForDpi(UINT dpi)
     HFONT stock = StockFont();
     if (dpi == kBaseDpi || dpi == 0)
         return stock;
-    std::lock_guard<std::mutex> hold(ScaledFontsLock);
     for (const ScaledFont &scaled : ScaledFonts)
         if (scaled.dpi == dpi)
             return scaled.font;
@@ -133,7 +131,6 @@ HFONT DefaultFontForDpi(UINT dpi)
 
 void FreeScaledFonts()
 {
-    std::lock_guard<std::mutex> hold(ScaledFontsLock);
     for (const ScaledFont &scaled : ScaledFonts)
         DeleteObject(scaled.font);
     ScaledFonts.clear();

@@ -136,14 +136,6 @@ LRESULT OnSize(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(control, message, wParam, lParam);
 }
 
-// The labels' font is the tree's: the host may hand it to either window.
-LRESULT OnFont(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (HWND tree = OwnTree(control))
-        return SendMessageA(tree, message, wParam, lParam);
-    return DefWindowProcA(control, message, wParam, lParam);
-}
-
 LRESULT Dispatch(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -165,9 +157,6 @@ LRESULT Dispatch(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
         return OnSetFocus(control, message, wParam, lParam);
     case WM_SIZE:
         return OnSize(control, message, wParam, lParam);
-    case WM_SETFONT:
-    case WM_GETFONT:
-        return OnFont(control, message, wParam, lParam);
     default:
         if (IsPrivateMessage(message))
             return HandlePrivateMessage(control, OwnTree(control), message, wParam, lParam);

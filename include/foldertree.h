@@ -105,14 +105,15 @@ HINSTANCE __stdcall TarnInstance(void);
 BSTR __stdcall Bff_Version(void);
 /* Creates a control (WS_TABSTOP and WS_CLIPCHILDREN are added to style) and,
    when startPath is neither NULL nor empty, selects that folder. The
-   control, or NULL on failure. */
-HWND __stdcall TarnBrowser(DWORD exStyle, const char *startPath, DWORD style, int x, int y, int width,
-                           int height, HWND parent, int id);
-/* The labels' font: the stock ANSI_VAR_FONT at 96 DPI, the same face scaled
+   control, or NULL on failure.
+   The labels' font: the stock ANSI_VAR_FONT at 96 DPI, the same face scaled
    to the DPI of the control's window at others; a per-monitor aware host's
    control follows its window to another DPI (WM_DPICHANGED_AFTERPARENT). A
-   font the host sets with WM_SETFONT, on the control or on its tree, is used
-   as it is at any DPI, and stays the host's to free after the control. */
+   font the host sets with WM_SETFONT on the control's tree (its one child
+   window) is used as it is at any DPI, and stays the host's to free after
+   the control. */
+HWND __stdcall TarnBrowser(DWORD exStyle, const char *startPath, DWORD style, int x, int y, int width,
+                           int height, HWND parent, int id);
 /* Property 1 to 10 of a control; 0 for another number or a dead window. */
 int __stdcall Bff_GetProperty(HWND control, int number);
 /* Sets property 1 to 10; does nothing for another number or a dead window. */

@@ -93,10 +93,13 @@ void FitFrame(HWND window, UINT dpi)
     SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The control draws its tree's labels in the font it is given, as it is.
+// The control draws its tree's labels in the font its tree is given, as it
+// is. The tree is the control's one child window.
 void SetTreeFont(HWND window, HFONT font)
 {
-    SendMessageA(GetDlgItem(window, kTreeId), WM_SETFONT, WPARAM(font), TRUE);
+    HWND tree = GetWindow(GetDlgItem(window, kTreeId), GW_CHILD);
+    if (tree)
+        SendMessageA(tree, WM_SETFONT, WPARAM(font), TRUE);
 }
 
 std::string ItemLabel(HWND tree, HTREEITEM item)
