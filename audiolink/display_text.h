@@ -3,7 +3,8 @@
 // store their names in Latin-1 (or, written by newer tools, in UTF-8): for
 // such a host a stored name that is not valid UTF-8 is read as Latin-1 and
 // converted. Every other host gets the stored bytes as they are. Free of
-// Win32: the caller says which kind of host it serves.
+// Win32: the caller says which kind of host it serves. What UTF-8 is, is in
+// runtime/utf8_text.h.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -15,14 +16,6 @@ enum class HostText {
     CodePage, // the stored bytes, as they are
     Utf8,     // valid UTF-8 always
 };
-
-// Well-formed UTF-8: no overlong forms, no surrogates, nothing above
-// U+10FFFF, no sequence cut short.
-bool IsValidUtf8(std::string_view text);
-
-// The length of the valid UTF-8 character that text starts with; 0 when it
-// starts with none (or is empty).
-size_t Utf8CharacterLength(std::string_view text);
 
 // Each byte read as the Latin-1 character of its value, written in UTF-8:
 // bytes from 0x80 on take two bytes.

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "utf8_text.h"
+
 namespace audiolink {
 
 namespace {
@@ -131,7 +133,7 @@ std::string ModuleTitle(std::string_view header, std::string_view baseName, Host
     std::string_view trimmed = TrimEnd(title, std::string_view(" \xe0", 2));
     auto startsWithPadding = [host](std::string_view text) {
         return text.front() == ' ' ||
-               (text.front() == '\xe0' && (host != HostText::Utf8 || !Utf8CharacterLength(text)));
+               (text.front() == '\xe0' && (host != HostText::Utf8 || !utf8::CharacterLength(text)));
     };
     while (!trimmed.empty() && startsWithPadding(trimmed))
         trimmed.remove_prefix(1);

@@ -63,8 +63,7 @@ HFONT StockFont()
     return GuiFont;
 }
 
-} // namespace
-
+// The DPI of the screen for the calling thread.
 UINT SystemDpi()
 {
     // The screen's answer is the thread's: 96 in a thread that is not DPI
@@ -75,6 +74,8 @@ UINT SystemDpi()
         ReleaseDC(nullptr, screen);
     return dpi > 0 ? static_cast<UINT>(dpi) : kBaseDpi;
 }
+
+} // namespace
 
 UINT WindowDpi(HWND window)
 {

@@ -136,9 +136,8 @@ bool CancelDragOnEscape(HWND tree);
 
 // --- the control's DPI (control_dpi.cpp) -------------------------------------
 
-// The DPI of the screen for the calling thread, and of a window: the
-// system's answer where it has one (Windows 10), else the screen's.
-UINT SystemDpi();
+// The DPI of a window: the system's answer where it has one (Windows 10),
+// else the screen's.
 UINT WindowDpi(HWND window);
 // The DPI a tree of ours is laid out for: its control's window's (the
 // tree's parent) when it was made or when the host's window last changed

@@ -29,7 +29,7 @@ LRESULT OnDestroy(HWND tree, BffTreeData *data, WPARAM wParam, LPARAM lParam)
 }
 
 // Our own font changes go straight to the tree's procedure: whatever comes
-// this way is the host's (or its dialog's) choice, kept at any DPI.
+// this way is the host's choice, kept at any DPI.
 LRESULT OnSetFont(HWND tree, BffTreeData *data, WPARAM wParam, LPARAM lParam)
 {
     NoteHostFont(tree);

@@ -1,6 +1,6 @@
-// How the bytes of an 8-bit text make characters: the strict UTF-8 check
-// that decides how a text from outside the viewer is read, and cuts that
-// keep whole characters in UTF-8 and in the system's 8-bit code pages.
+// How the bytes of an 8-bit text make characters: cuts that keep whole
+// characters in UTF-8 (runtime/utf8_text.h) and in the system's 8-bit code
+// pages.
 // Win32-free: a code page comes in as its shape.
 #pragma once
 #include <array>
@@ -8,10 +8,6 @@
 #include <string_view>
 
 namespace helpview {
-
-// Strict UTF-8: every sequence complete and in its shortest form, no
-// surrogate halves (U+D800 to U+DFFF), nothing past U+10FFFF. ASCII is UTF-8.
-bool IsUtf8(std::string_view bytes);
 
 // How a code page's bytes make characters.
 struct CodePageShape {

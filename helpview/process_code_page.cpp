@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "utf8_text.h"
+
 namespace helpview {
 
 namespace {
@@ -99,9 +101,9 @@ std::string TextFromOutside(std::string_view bytes, bool cut)
     if (cut) {
         static const CodePageShape utf8 = ShapeOf(CP_UTF8);
         std::string_view whole = bytes.substr(0, helpview::WholeCharacters(bytes, utf8, bytes.size(), bytes.size()));
-        if (IsUtf8(whole))
+        if (utf8::IsValid(whole))
             return std::string(whole);
-    } else if (IsUtf8(bytes)) {
+    } else if (utf8::IsValid(bytes)) {
         return std::string(bytes);
     }
     UINT system = SystemEightBitCodePage();
@@ -119,7 +121,7 @@ void LinesFromOutside(std::vector<std::string> &lines)
     bool marked = std::string_view(lines[0]).substr(0, Utf8ByteOrderMark.size()) == Utf8ByteOrderMark;
     if (marked)
         lines[0].erase(0, Utf8ByteOrderMark.size());
-    if (marked || std::all_of(lines.begin(), lines.end(), [](const std::string &line) { return IsUtf8(line); }))
+    if (marked || std::all_of(lines.begin(), lines.end(), [](const std::string &line) { return utf8::IsValid(line); }))
         return;
     UINT system = SystemEightBitCodePage();
     for (std::string &line : lines)

@@ -7,6 +7,7 @@
 
 #include "code_page_text.h"
 #include "fuzz_require.h"
+#include "utf8_text.h"
 
 using helpview::CodePageShape;
 
@@ -37,10 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string_view text(reinterpret_cast<const char *>(data + 3), size - 3);
     size_t cut = helpview::WholeCharacters(text, shape, maxBytes, maxUnits);
     Require(cut <= maxBytes && cut <= text.size());
-    if (!shape.utf8 || !helpview::IsUtf8(text))
+    if (!shape.utf8 || !utf8::IsValid(text))
         return 0;
     std::string_view kept = text.substr(0, cut);
-    Require(helpview::IsUtf8(kept));
+    Require(utf8::IsValid(kept));
     Require(UnitsOf(kept) <= maxUnits);
     if (cut < text.size()) {
         // The next character would break a limit.

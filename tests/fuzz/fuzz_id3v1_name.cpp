@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "media_names.h"
+#include "utf8_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     std::string utf8Base = audiolink::DisplayText(base, audiolink::HostText::Utf8);
     std::string utf8Name = audiolink::Id3v1Name(tag, utf8Base, audiolink::HostText::Utf8);
-    if (!audiolink::IsValidUtf8(utf8Name) || (!tagged && utf8Name != utf8Base))
+    if (!utf8::IsValid(utf8Name) || (!tagged && utf8Name != utf8Base))
         std::abort();
     if (tagged && utf8Name.size() > std::max<size_t>(utf8Base.size(), 60) + 60 + 60 + 8 + 56 + 4 + 5)
         std::abort();

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "media_names.h"
+#include "utf8_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string_view header = split == std::string_view::npos ? input : input.substr(split + 1);
     std::string utf8Base = audiolink::DisplayText(base, audiolink::HostText::Utf8);
     std::string utf8Title = audiolink::ModuleTitle(header, utf8Base, audiolink::HostText::Utf8);
-    if (!audiolink::IsValidUtf8(utf8Title) || (utf8Title != utf8Base && utf8Title.size() > 512))
+    if (!utf8::IsValid(utf8Title) || (utf8Title != utf8Base && utf8Title.size() > 512))
         std::abort();
 
     std::string title = audiolink::ModuleTitle(header, base);

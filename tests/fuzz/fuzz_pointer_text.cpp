@@ -12,6 +12,7 @@
 #include "display_text.h"
 #include "pointer_text.h"
 #include "fuzz_require.h"
+#include "utf8_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -29,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
         size_t cut = audiolink::Utf8Cut(text, limit / 2);
         Require(cut <= limit / 2 && (cut == text.size() || cut + 3 >= limit / 2));
-        Require(!audiolink::IsValidUtf8(text) || audiolink::IsValidUtf8(text.substr(0, cut)));
+        Require(!utf8::IsValid(text) || utf8::IsValid(text.substr(0, cut)));
     }
     return 0;
 }

@@ -13,6 +13,7 @@
 #include "command_line.h"
 #include "copydata_command.h"
 #include "placement_values.h"
+#include "utf8_text.h"
 
 using namespace helpview;
 
@@ -221,7 +222,7 @@ TEST(CodePageText, Utf8IsStrict)
         "\xC3\xA9",
     };
     for (const char *text : valid)
-        EXPECT_TRUE(IsUtf8(text)) << text;
+        EXPECT_TRUE(utf8::IsValid(text)) << text;
     const char *invalid[] = {
         "Caf\xE9", "\x80 euro in 1252", "\x93quoted\x94",            // 8-bit texts
         "\xC0\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", // overlong forms
@@ -230,7 +231,7 @@ TEST(CodePageText, Utf8IsStrict)
         "\xBF", "a\xD0", "\xE2\x82", "\xF0\x9F\x8E", "\xE2\x82\x41", // stray and cut sequences
     };
     for (const char *text : invalid)
-        EXPECT_FALSE(IsUtf8(text)) << text;
+        EXPECT_FALSE(utf8::IsValid(text)) << text;
 }
 
 TEST(CodePageText, CutsKeepWholeCharactersWithinBytesAndUnits)

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "media_names.h"
+#include "utf8_text.h"
 
 using namespace audiolink;
 
@@ -103,12 +104,12 @@ TEST(DisplayText, Utf8ValidityFollowsTheStandard)
 {
     for (const char *valid : {"", "plain", "Caf\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x8e\xb5", "\xef\xbc\xbc",
                               "\xed\x9f\xbf", "\xf4\x8f\xbf\xbf"})
-        EXPECT_TRUE(IsValidUtf8(valid)) << valid;
+        EXPECT_TRUE(utf8::IsValid(valid)) << valid;
     // Latin-1, stray and missing continuations, overlong forms, surrogates,
     // code points above U+10FFFF, bytes that never occur.
     for (const char *invalid : {"Caf\xe9", "\x80", "\xc3", "\xe2\x82", "a\xc3(", "\xc0\x80", "\xe0\x80\x80",
                                 "\xf0\x80\x80\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xf5\x80\x80\x80", "\xff"})
-        EXPECT_FALSE(IsValidUtf8(invalid)) << invalid;
+        EXPECT_FALSE(utf8::IsValid(invalid)) << invalid;
 }
 
 TEST(DisplayText, Latin1BecomesUtf8OnlyForAUtf8Host)
@@ -117,7 +118,7 @@ TEST(DisplayText, Latin1BecomesUtf8OnlyForAUtf8Host)
     for (int c = 1; c < 256; ++c)
         every += char(c);
     std::string utf8 = Latin1ToUtf8(every);
-    EXPECT_TRUE(IsValidUtf8(utf8));
+    EXPECT_TRUE(utf8::IsValid(utf8));
     EXPECT_EQ(utf8.size(), every.size() + 128) << "each byte from 0x80 takes two";
     EXPECT_EQ(Latin1ToUtf8("Caf\xe9 \xff\x80"), "Caf\xc3\xa9 \xc3\xbf\xc2\x80");
 

@@ -6,6 +6,7 @@
 // user's are; a path must reach its own file, never one a lossy conversion
 // would name.
 #include "audiolink_test_support.h"
+#include "foreign_names.h"
 
 #include "audiolink.h"
 #include "wave_bytes.h"
@@ -15,15 +16,10 @@
 namespace {
 
 using namespace altest;
+using namespace foreignnames;
 using wholefile::Ansi;
 using wholefile::IdentityOf;
 
-const std::wstring kEvening = L"\x0412\x0435\x0447\x0435\x0440\x043d\x0438\x0439 \x0442\x043e\x043d"; // Вечерний тон
-const std::wstring kGreek = L"\x039c\x03bf\x03c5\x03c3\x03b9\x03ba\x03ae";                            // Μουσική
-const std::wstring kJapanese = L"\x97f3\x697d";                                                       // 音楽
-const std::wstring kNote = L"Note \xd83c\xdfb5";                                                      // Note 🎵
-const std::wstring kCombining = L"Cafe\x0301";                                                        // Café, e + acute
-const std::wstring kFullwidthSolidus = L"Keep\xff3cInner";                                            // Keep＼Inner
 // 180 bytes a folder in UTF-8 (a Unix name takes 255): a path below both
 // passes 260 bytes while its UTF-16 form stays far below 260 units.
 const std::wstring kLong = std::wstring(60, L'\x97f3') + L"\\" + std::wstring(60, L'\x697d');

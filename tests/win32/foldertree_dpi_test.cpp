@@ -22,9 +22,6 @@ using namespace fttest;
 
 ::testing::Environment *const com = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
 
-constexpr COLORREF kBackground = RGB(0x20, 0x40, 0x60);
-constexpr COLORREF kBand = RGB(0xC8, 0x1E, 0x1E);
-constexpr COLORREF kInk = RGB(0xFA, 0xFA, 0x00);
 constexpr int kId = 12;
 // WM_DPICHANGED_AFTERPARENT, in the headers for Windows 10 programs only.
 constexpr UINT kDpiChangedAfterParent = 0x02E3;

@@ -4,6 +4,7 @@
 // volume and file index with the wide path), never another one that a
 // best-fit conversion would name.
 #include "foldertree_test_support.h"
+#include "foreign_names.h"
 #include "machine_guard.h"
 
 #include "foldertree.h"
@@ -14,15 +15,13 @@
 namespace {
 
 using namespace fttest;
+using namespace foreignnames;
 
 constexpr int kControlId = 41;
 
 ::testing::Environment *const com = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
 
 const std::wstring kCyrillic = L"\x041c\x0443\x0437\x044b\x043a\x0430";       // Музыка
-const std::wstring kJapanese = L"\x97f3\x697d";                               // 音楽
-const std::wstring kGreek = L"\x039c\x03bf\x03c5\x03c3\x03b9\x03ba\x03ae";    // Μουσική: σ best-fits to s
-const std::wstring kFullwidthSolidus = L"Keep\xff3cInner";                    // best-fits to Keep\Inner
 const std::wstring kFullwidthDots = L"\xff0e\xff0e";                          // best-fits to ..
 const std::wstring kAlbum = L"\x0410\x043b\x044c\x0431\x043e\x043c";          // Альбом
 

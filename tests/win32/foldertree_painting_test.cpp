@@ -18,9 +18,6 @@ using namespace fttest;
 
 ::testing::Environment *const com = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
 
-constexpr COLORREF kBackground = RGB(0x20, 0x40, 0x60);
-constexpr COLORREF kBand = RGB(0xC8, 0x1E, 0x1E);
-constexpr COLORREF kInk = RGB(0xFA, 0xFA, 0x00);
 
 int LiveGdiObjects()
 {

@@ -21,6 +21,12 @@
 
 namespace fttest {
 
+// The control's colours in the pixel tests (properties 1, 3 and 4): none of
+// them the tree's own white or black, so each pixel tells what drew it.
+constexpr COLORREF kBackground = RGB(0x20, 0x40, 0x60);
+constexpr COLORREF kBand = RGB(0xC8, 0x1E, 0x1E);
+constexpr COLORREF kInk = RGB(0xFA, 0xFA, 0x00);
+
 inline std::string Bytes(BSTR text)
 {
     std::string bytes = text ? std::string(reinterpret_cast<const char *>(text), SysStringByteLen(text)) : "";

@@ -3,6 +3,7 @@
 // UTF-8 paths, and a path too long for 260 bytes is never cut into the path
 // of another folder.
 #include "foldertree_test_support.h"
+#include "foreign_names.h"
 
 #include "foldertree.h"
 
@@ -11,6 +12,7 @@
 namespace {
 
 using namespace fttest;
+using namespace foreignnames;
 using wholefile::Ansi;
 using wholefile::IdentityOf;
 using wholefile::Wide;
@@ -19,12 +21,6 @@ constexpr int kControlId = 43;
 
 ::testing::Environment *const com = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
 
-const std::wstring kEvening = L"\x0412\x0435\x0447\x0435\x0440\x043d\x0438\x0439 \x0442\x043e\x043d"; // Вечерний тон
-const std::wstring kGreek = L"\x039c\x03bf\x03c5\x03c3\x03b9\x03ba\x03ae";                           // Μουσική
-const std::wstring kJapanese = L"\x97f3\x697d";                                                      // 音楽
-const std::wstring kNote = L"Note \xd83c\xdfb5";                                                     // Note 🎵
-const std::wstring kCombining = L"Cafe\x0301";                                                       // Café, e + acute
-const std::wstring kFullwidthSolidus = L"Keep\xff3cInner";                                           // Keep＼Inner
 
 class Utf8Host : public ::testing::Test {
 protected:

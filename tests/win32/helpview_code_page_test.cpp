@@ -69,20 +69,6 @@ std::wstring WaitForText(HWND window, const std::wstring &wanted)
     return text;
 }
 
-HWND HolderOf(HWND main)
-{
-    return FindWindowExA(main, nullptr, "THCLIP", nullptr);
-}
-
-DWORD CloseViewer(Viewer &viewer)
-{
-    HWND window = viewer.Window();
-    if (!window)
-        return STILL_ACTIVE;
-    EXPECT_EQ(SendCommand(window, 10, ""), 1);
-    return viewer.WaitForExit();
-}
-
 class Utf8Host : public ViewerTest {
 protected:
     Utf8Host() : ViewerTest(L"helpview_code_page_test.log") {}

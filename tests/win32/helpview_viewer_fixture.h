@@ -29,6 +29,22 @@ inline std::string Narrow(const std::wstring &text)
     return bytes;
 }
 
+// The skinned window that holds the viewer's buttons, status line and control.
+inline HWND HolderOf(HWND main)
+{
+    return FindWindowExA(main, nullptr, "THCLIP", nullptr);
+}
+
+// Closes the viewer with its command and gives the exit code.
+inline DWORD CloseViewer(Viewer &viewer)
+{
+    HWND window = viewer.Window();
+    if (!window)
+        return STILL_ACTIVE;
+    EXPECT_EQ(SendCommand(window, 10, ""), 1);
+    return viewer.WaitForExit();
+}
+
 class ViewerTest : public ::testing::Test {
 protected:
     // The call log's file name, in the temporary folder.

@@ -75,11 +75,6 @@ std::string RectText(const RECT &rect)
            std::to_string(rect.bottom) + "}";
 }
 
-HWND HolderOf(HWND main)
-{
-    return FindWindowExA(main, nullptr, "THCLIP", nullptr);
-}
-
 // Waits until the window's text is the one wanted; gives the last text seen.
 std::string WaitForText(HWND window, const std::string &wanted, DWORD milliseconds = 5000)
 {
@@ -143,16 +138,6 @@ std::string PlacementText(const RECT &rect)
 {
     return std::to_string(rect.left) + "," + std::to_string(rect.top) + " " + std::to_string(rect.right - rect.left) +
            "x" + std::to_string(rect.bottom - rect.top);
-}
-
-// Closes the viewer with its command and gives the exit code.
-DWORD CloseViewer(Viewer &viewer)
-{
-    HWND window = viewer.Window();
-    if (!window)
-        return STILL_ACTIVE;
-    EXPECT_EQ(SendCommand(window, 10, ""), 1);
-    return viewer.WaitForExit();
 }
 
 // ---- The test browser control ----------------------------------------------------------------
