@@ -7,6 +7,7 @@ set(THEMEKIT_PORTABLE_SOURCES
 set(TOOLS_PORTABLE_SOURCES
     ${CMAKE_SOURCE_DIR}/tools/pe_exports.cpp
     ${CMAKE_SOURCE_DIR}/tools/test-bundle/test_report.cpp
+    ${CMAKE_SOURCE_DIR}/tools/sequence_plan.cpp
 )
 set(FOLDERTREE_PORTABLE_SOURCES
     ${CMAKE_SOURCE_DIR}/foldertree/text_trim.cpp
