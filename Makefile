@@ -8,7 +8,7 @@ NATIVE_BUILD ?= build/native
 FUZZ_BUILD ?= build/fuzz
 TSAN_BUILD ?= build/tsan
 
-.PHONY: setup tools build build-win32 build-win64 native fuzz tsan test test-native test-fuzz test-tsan fuzz-long \
+.PHONY: setup tools build build-win32 build-win64 native fuzz tsan test test-native test-fuzz test-tsan fuzz-long sequences-long \
         test-wine test-win32 test-win64 demo clean
 
 setup:
@@ -80,6 +80,13 @@ test-fuzz: fuzz
 FUZZ_RUNS ?= 10000000
 fuzz-long: fuzz
 	tools/fuzz-long $(abspath $(FUZZ_BUILD)) $(FUZZ_RUNS)
+
+# Long runs of the sequence testers, not part of `make test`: each module's
+# tester for SEQUENCE_STEPS steps on every architecture this machine runs,
+# printing steps, seconds and findings per module (tools/sequences-long).
+SEQUENCE_STEPS ?= 1000000
+sequences-long: build
+	tools/sequences-long $(abspath $(WIN64_BUILD)) $(abspath $(WIN32_BUILD)) $(SEQUENCE_STEPS)
 
 # The Wine suite of every architecture this machine can run (a probe
 # decides), ending with one line per architecture; beside each, the test

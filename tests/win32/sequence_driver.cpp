@@ -75,6 +75,8 @@ std::string TempPath(const char *what)
 // was running.
 std::string g_resultPath;
 uint32_t g_currentStep = 0;
+// The step a child is running, where its parent can read it after a hang.
+volatile uint32_t *g_progress = nullptr;
 
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS *info)
 {
@@ -108,6 +110,8 @@ Outcome RunSequence(const Module &module, const Plan &plan, bool describe, std::
         tester = module.make();
         for (; position < plan.steps.size(); ++position) {
             g_currentStep = plan.steps[position];
+            if (g_progress)
+                *g_progress = g_currentStep;
             Draw draw(plan.seed, plan.steps[position]);
             std::string what = tester->Step(draw);
             if (describe && log)
@@ -130,9 +134,13 @@ Outcome RunSequence(const Module &module, const Plan &plan, bool describe, std::
     return outcome;
 }
 
-int RunChild(const Module &module, const std::string &planPath, const std::string &resultPath, bool describe)
+int RunChild(const Module &module, const std::string &planPath, const std::string &resultPath,
+             const std::string &progress, bool describe)
 {
     g_resultPath = resultPath;
+    HANDLE mapping = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(progress.c_str(), nullptr, 16)));
+    if (mapping)
+        g_progress = static_cast<volatile uint32_t *>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(uint32_t)));
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(ReportCrash);
     std::optional<Plan> plan = ParsePlan(ReadText(planPath));
@@ -166,8 +174,24 @@ ChildRun RunInChild(const Module &module, const Plan &plan, bool quiet, bool des
     std::string resultPath = TempPath("result");
     WriteText(planPath, FormatPlan(plan));
     DeleteFileA(resultPath.c_str());
-    std::string line = "\"" + ProgramPath() + "\" --child \"" + planPath + "\" \"" + resultPath + "\"" +
-                       (describe ? " --describe" : "");
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, &inheritable, PAGE_READWRITE, 0, sizeof(uint32_t), nullptr);
+    volatile uint32_t *progress =
+        mapping ? static_cast<volatile uint32_t *>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(uint32_t)))
+                : nullptr;
+    char mappingText[32];
+    std::snprintf(mappingText, sizeof mappingText, "%llx",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(mapping)));
+    std::string line = "\"" + ProgramPath() + "\" --child \"" + planPath + "\" \"" + resultPath + "\" " +
+                       mappingText + (describe ? " --describe" : "");
+    // Where the child stopped, after a hang or a crash that left no result.
+    auto stoppedAt = [&] {
+        if (progress)
+            for (size_t i = 0; i < plan.steps.size(); ++i)
+                if (plan.steps[i] == *progress)
+                    return i;
+        return plan.steps.empty() ? size_t(0) : plan.steps.size() - 1;
+    };
     std::vector<char> commandLine(line.begin(), line.end());
     commandLine.push_back('\0');
 
@@ -206,7 +230,7 @@ ChildRun RunInChild(const Module &module, const Plan &plan, bool quiet, bool des
             TerminateProcess(process.hProcess, 5);
             WaitForSingleObject(process.hProcess, 10000);
             run.outcome.failed = true;
-            run.outcome.position = plan.steps.empty() ? 0 : plan.steps.size() - 1;
+            run.outcome.position = stoppedAt();
             run.outcome.text = "hang: the sequence ran longer than " + std::to_string(module.childSeconds) + " s";
         }
         CloseHandle(process.hProcess);
@@ -232,13 +256,17 @@ ChildRun RunInChild(const Module &module, const Plan &plan, bool quiet, bool des
             std::getline(in, run.outcome.text);
         } else {
             run.outcome.failed = true;
-            run.outcome.position = plan.steps.empty() ? 0 : plan.steps.size() - 1;
+            run.outcome.position = stoppedAt();
             run.outcome.text = "crash: the sequence's process ended without a result";
         }
         std::string rest;
         while (std::getline(in, rest))
             run.steps += rest + "\n";
     }
+    if (progress)
+        UnmapViewOfFile(const_cast<uint32_t *>(progress));
+    if (mapping)
+        CloseHandle(mapping);
     DeleteFileA(planPath.c_str());
     DeleteFileA(resultPath.c_str());
     return run;
@@ -253,6 +281,9 @@ struct Finding {
 Finding Report(const Module &module, const Plan &plan, const Outcome &outcome, size_t budget)
 {
     std::string kind = FailureKind(outcome.text);
+    // Every run of a sequence that hangs lasts the whole time limit.
+    if (kind == "hang")
+        budget = std::min<size_t>(budget, 12);
     Say("-- " + std::string(module.name) + ": seed " + std::to_string(plan.seed) + " failed at step " +
         std::to_string(plan.steps[outcome.position]) + ": " + outcome.text);
     Say("-- shrinking it (at most " + std::to_string(budget) + " runs)");
@@ -397,8 +428,8 @@ int Main(int argc, char **argv, const Module &module)
         if (std::strncmp(argv[i], "--gtest", 7) != 0) // as the other test programs are run
             args.push_back(argv[i]);
 
-    if (args.size() >= 3 && args[0] == "--child")
-        return RunChild(module, args[1], args[2], args.size() > 3 && args[3] == "--describe");
+    if (args.size() >= 4 && args[0] == "--child")
+        return RunChild(module, args[1], args[2], args[3], args.size() > 4 && args[4] == "--describe");
     if (args.empty()) {
         std::vector<Plan> plans;
         for (uint64_t seed : module.seeds)
