@@ -277,19 +277,35 @@ struct Finding {
     std::string text;
 };
 
-// Shrinks a failed sequence and says how to replay it.
-Finding Report(const Module &module, const Plan &plan, const Outcome &outcome, size_t budget)
+// Shrinks a failed sequence, within `budget` runs and `seconds`, and says
+// how to replay it. A failure that the same steps do not repeat is not
+// shrunk: it is reported as it stands, marked so.
+Finding Report(const Module &module, const Plan &plan, const Outcome &outcome, size_t budget, DWORD seconds)
 {
     std::string kind = FailureKind(outcome.text);
+    Say("-- " + std::string(module.name) + ": seed " + std::to_string(plan.seed) + " failed at step " +
+        std::to_string(plan.steps[outcome.position]) + ": " + outcome.text);
+    Plan upToFailure = plan;
+    upToFailure.steps.resize(outcome.position + 1);
+    ChildRun repeat = RunInChild(module, upToFailure, true);
+    if (!repeat.outcome.failed || FailureKind(repeat.outcome.text) != kind) {
+        Finding finding{plan, outcome.text + " (not repeated by the same steps)"};
+        Say("FINDING, NOT REPEATED (" + std::to_string(plan.steps.size()) + " steps): " + outcome.text);
+        Say("  the same steps " + (repeat.outcome.failed ? "failed otherwise: " + repeat.outcome.text
+                                                            : std::string("passed")));
+        Say("  replay: " + ProgramName() + " --replay " + FormatPlan(plan) + " --verbose");
+        return finding;
+    }
     // Every run of a sequence that hangs lasts the whole time limit.
     if (kind == "hang")
         budget = std::min<size_t>(budget, 12);
-    Say("-- " + std::string(module.name) + ": seed " + std::to_string(plan.seed) + " failed at step " +
-        std::to_string(plan.steps[outcome.position]) + ": " + outcome.text);
-    Say("-- shrinking it (at most " + std::to_string(budget) + " runs)");
+    Say("-- shrinking it (at most " + std::to_string(budget) + " runs or " + std::to_string(seconds) + " s)");
+    DWORD start = GetTickCount();
     Plan shrunk = Shrink(
-        plan, outcome.position,
+        upToFailure, upToFailure.steps.size() - 1,
         [&](const Plan &candidate) {
+            if (GetTickCount() - start > seconds * 1000)
+                return false;
             ChildRun run = RunInChild(module, candidate, true);
             return run.outcome.failed && FailureKind(run.outcome.text) == kind;
         },
@@ -317,7 +333,7 @@ int RunDefault(const Module &module, const std::vector<Plan> &whole)
         steps += plan.steps.size();
         if (run.outcome.failed) {
             ++failures;
-            Report(module, plan, run.outcome, 150);
+            Report(module, plan, run.outcome, 150, 120);
         }
     }
     for (const char *kept : module.kept) {
@@ -361,7 +377,7 @@ int RunLong(const Module &module, uint64_t total, uint64_t from, uint32_t length
         ++sequences;
         if (run.outcome.failed) {
             ++findings;
-            Finding finding = Report(module, plan, run.outcome, 400);
+            Finding finding = Report(module, plan, run.outcome, 400, 300);
             WriteText(findingsPath, FormatPlan(finding.plan) + "  " + finding.text + "\n", true);
         }
         if (GetTickCount() - lastNote > 60000) {

@@ -19,7 +19,11 @@
 // hang is a finding like a failed check. A finding is shrunk to the fewest
 // steps that still fail the same way, and printed (and with --long, added
 // to the findings file) as the one line that replays it; a tester keeps it
-// as a test by adding that line to its Module's kept list.
+// as a test by adding that line to its Module's kept list. A failure that
+// the same steps do not repeat is reported unshrunk, marked so. A kept line
+// names steps by seed and index: a change to what a tester draws (its
+// weights, its kinds of step) changes the sequences its kept lines name, so
+// such a change shrinks them again from the seeds of their findings.
 #pragma once
 #include <cstdint>
 #include <functional>
