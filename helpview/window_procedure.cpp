@@ -90,6 +90,10 @@ LRESULT OnPaint(HWND window, WPARAM wParam, LPARAM lParam)
 LRESULT OnClose()
 {
     ShowWindow(MainWindow, SW_RESTORE);
+    // A window minimised from the maximised state comes back maximised: one
+    // more restore brings it to its restored place.
+    if (IsZoomed(MainWindow))
+        ShowWindow(MainWindow, SW_RESTORE);
     RECT frame{};
     GetWindowRect(MainWindow, &frame);
     POINT origin{0, 0};

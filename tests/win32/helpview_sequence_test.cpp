@@ -941,7 +941,9 @@ const sequence::Module kModule{
     {1, 2},
     400,
     120,
-    {},
+    {
+        "1:1054,1055,1062  closed minimised from maximised, the viewer saved the maximised window as its placement",
+    },
 };
 
 } // namespace

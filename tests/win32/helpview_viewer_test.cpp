@@ -401,19 +401,30 @@ TEST_F(ViewerRun, SavedPlacementIsRaisedToTheMinimaAndWrapsAt16Bits)
 TEST_F(ViewerRun, ClosingAMaximisedWindowSavesTheRestoredPlacement)
 {
     ViewerFiles files = PrepareViewer("placement_maximised");
-    ASSERT_TRUE(WriteWholeFile(PlacementPath(), Placement(70, 80, 420, 310)));
-    Viewer viewer(files, "");
-    HWND main = viewer.Window();
-    ASSERT_NE(main, nullptr) << viewer.Problem();
-    ShowWindowAsync(main, SW_MAXIMIZE);
-    for (int i = 0; i < 200 && !IsZoomed(main); ++i)
-        Sleep(10);
-    ASSERT_TRUE(IsZoomed(main));
-    // Through the system command with a low flag bit set, as the system
-    // sends it.
-    PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE | 0x2, 0);
-    EXPECT_EQ(viewer.WaitForExit(), 0u);
-    EXPECT_EQ(HexOf(ReadWholeFile(PlacementPath())), HexOf(Placement(70, 80, 420, 310)));
+    // Maximised, and minimised from there (a restore would make it
+    // maximised again).
+    for (bool thenMinimised : {false, true}) {
+        ASSERT_TRUE(WriteWholeFile(PlacementPath(), Placement(70, 80, 420, 310)));
+        Viewer viewer(files, "");
+        HWND main = viewer.Window();
+        ASSERT_NE(main, nullptr) << viewer.Problem();
+        ShowWindowAsync(main, SW_MAXIMIZE);
+        for (int i = 0; i < 200 && !IsZoomed(main); ++i)
+            Sleep(10);
+        ASSERT_TRUE(IsZoomed(main));
+        if (thenMinimised) {
+            ShowWindowAsync(main, SW_MINIMIZE);
+            for (int i = 0; i < 200 && !IsIconic(main); ++i)
+                Sleep(10);
+            ASSERT_TRUE(IsIconic(main));
+        }
+        // Through the system command with a low flag bit set, as the system
+        // sends it.
+        PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE | 0x2, 0);
+        EXPECT_EQ(viewer.WaitForExit(), 0u);
+        EXPECT_EQ(HexOf(ReadWholeFile(PlacementPath())), HexOf(Placement(70, 80, 420, 310)))
+            << (thenMinimised ? "minimised from maximised" : "maximised");
+    }
 }
 
 TEST_F(ViewerRun, CloseButtonAndWmCloseTakeTheSameClosePath)
