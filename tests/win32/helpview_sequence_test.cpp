@@ -30,6 +30,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -218,6 +219,85 @@ private:
     bool stopping_ = false;
 };
 
+// ---- A viewer's process ---------------------------------------------------------------------------------
+
+// One run of the viewer, its error output (where the X library says why it
+// ends a process) in a file.
+class ViewerProcess {
+public:
+    ViewerProcess(const hvtest::ViewerFiles &files, const std::string &arguments, const std::string &errors)
+        : errors_(errors)
+    {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE output = CreateFileA(errors.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        std::string line = "\"" + files.exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+        std::vector<char> buffer(line.begin(), line.end());
+        buffer.push_back('\0');
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+        started_ = CreateProcessA(files.exe.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                  files.folder.c_str(), &startup, &process_) != FALSE;
+        if (output != INVALID_HANDLE_VALUE)
+            CloseHandle(output);
+    }
+    ~ViewerProcess()
+    {
+        if (!started_)
+            return;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process_.hProcess, 99);
+            WaitForSingleObject(process_.hProcess, 5000);
+        }
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    ViewerProcess(const ViewerProcess &) = delete;
+    ViewerProcess &operator=(const ViewerProcess &) = delete;
+
+    DWORD Id() const { return process_.dwProcessId; }
+    HWND Window() const { return started_ ? hvtest::WaitForWindow(process_.dwProcessId, hvtest::ViewerClass) : nullptr; }
+
+    // The exit code, or STILL_ACTIVE.
+    DWORD WaitForExit(DWORD milliseconds = 20000) const
+    {
+        DWORD code = STILL_ACTIVE;
+        if (started_ && WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+
+    // Ended by the X library for an error of the X server's (Wine's X11
+    // driver loses a window of its own now and then): nothing the viewer did.
+    bool EndedByX() const
+    {
+        return WaitForExit(0) != STILL_ACTIVE &&
+               hvtest::ReadWholeFile(errors_).find("X Error of failed request") != std::string::npos;
+    }
+
+    std::string Problem() const
+    {
+        if (!started_)
+            return "the viewer did not start (error " + std::to_string(GetLastError()) + ")";
+        DWORD code = WaitForExit(0);
+        return code == STILL_ACTIVE ? "the viewer runs without a visible window"
+                                    : "the viewer ended with exit code " + std::to_string(code);
+    }
+
+private:
+    std::string errors_;
+    bool started_ = false;
+    PROCESS_INFORMATION process_{};
+};
+
+// Thrown where a viewer turns out to have been ended by the X library: the
+// step leaves it out of the model.
+struct LostViewer {};
+
 // ---- The model ----------------------------------------------------------------------------------------
 
 enum class Shape { Normal, Minimised, Maximised };
@@ -230,7 +310,8 @@ struct Expected {
 };
 
 struct Run {
-    std::unique_ptr<hvtest::Viewer> viewer;
+    unsigned number = 0; // of the starts of the sequence
+    std::unique_ptr<ViewerProcess> viewer;
     DWORD process = 0;
     HWND window = nullptr, holder = nullptr, status = nullptr, view = nullptr;
     RECT normal{};                      // where the window is when restored
@@ -286,6 +367,19 @@ public:
 
     std::string Step(sequence::Draw &draw) override
     {
+        picked_ = 0;
+        std::string what;
+        try {
+            what = AnyStep(draw);
+        } catch (const LostViewer &) {
+            what = "(a viewer was lost)";
+        }
+        what += LeaveOutLostViewers();
+        return picked_ ? what + " [viewer " + std::to_string(picked_) + "]" : what;
+    }
+
+    std::string AnyStep(sequence::Draw &draw)
+    {
         if (runs_.empty())
             return Start(draw);
         switch (draw.Weighted({300, 60, 2, 20, 60, 80, 50, 1, 1, 1})) {
@@ -304,11 +398,22 @@ public:
 
     void Check() override
     {
+        std::string lost = LeaveOutLostViewers();
+        if (!lost.empty())
+            std::printf("helpview sequence: %s\n", lost.c_str());
         {
             std::lock_guard<std::mutex> lock(problemLock_);
-            if (!problem_.empty())
-                Fail(problemCheck_, problem_);
+            if (!problem_.empty()) {
+                // A command to a viewer that the X library ended goes unanswered.
+                Run *run = RunOfWindow(problemWindow_);
+                bool lostToX = lostWindows_.count(problemWindow_) ||
+                               (run && run->viewer->WaitForExit(2000) != STILL_ACTIVE && run->viewer->EndedByX());
+                if (!lostToX)
+                    Fail(problemCheck_, problem_);
+                problem_.clear();
+            }
         }
+        LeaveOutLostViewers();
         ReadRecord();
         for (const std::unique_ptr<Run> &run : runs_) {
             Expect(run->viewer->WaitForExit(0) == STILL_ACTIVE, "viewer runs",
@@ -319,8 +424,15 @@ public:
 
     void Finish() override
     {
-        while (!runs_.empty())
-            Close(runs_.back(), 0);
+        while (!runs_.empty()) {
+            try {
+                Close(runs_.back(), 0);
+            } catch (const LostViewer &) {
+                LeaveOutLostViewers();
+            }
+        }
+        if (lostToX_)
+            std::printf("helpview sequence: %u viewers were ended by X errors and left out\n", lostToX_);
         workers_.clear();
         Check();
         for (DWORD process : ended_)
@@ -388,13 +500,55 @@ private:
 
     // ---- Workers -----------------------------------------------------------------------------------
 
-    void Report(const std::string &problem, const char *check = "answer")
+    void Report(HWND window, const std::string &problem, const char *check = "answer")
     {
         std::lock_guard<std::mutex> lock(problemLock_);
-        if (problem_.empty()) {
+        if (problem_.empty() && !lostWindows_.count(window)) {
             problem_ = problem;
             problemCheck_ = check;
+            problemWindow_ = window;
         }
+    }
+
+    Run *RunOfWindow(HWND window)
+    {
+        for (const std::unique_ptr<Run> &run : runs_)
+            if (run->window == window)
+                return run.get();
+        return nullptr;
+    }
+
+    // Viewers that the X library ended leave the model; what was sent to
+    // them is forgotten. Says which.
+    std::string LeaveOutLostViewers()
+    {
+        std::string lost;
+        for (size_t i = 0; i < runs_.size();) {
+            if (!runs_[i]->viewer->EndedByX()) {
+                ++i;
+                continue;
+            }
+            {
+                std::lock_guard<std::mutex> lock(problemLock_);
+                lostWindows_.insert(runs_[i]->window);
+            }
+            ++lostToX_;
+            lost += " (viewer " + std::to_string(runs_[i]->number) + " was ended by an X error, not by the viewer: "
+                    "left out)";
+            runs_.erase(runs_.begin() + std::ptrdiff_t(i));
+        }
+        return lost;
+    }
+
+    // A viewer that did not answer: a failure unless the X library ended it.
+    void ExpectAnswered(Run &run, bool answered, const char *check, const std::string &details)
+    {
+        if (answered)
+            return;
+        run.viewer->WaitForExit(2000);
+        if (run.viewer->EndedByX())
+            throw LostViewer{};
+        Fail(check, details);
     }
 
     void DrainWorkers()
@@ -415,7 +569,12 @@ private:
         SendMessageTimeoutA(run.window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &ignored);
     }
 
-    Run &Pick(sequence::Draw &draw) { return *runs_[draw.Below(uint32_t(runs_.size()))]; }
+    Run &Pick(sequence::Draw &draw)
+    {
+        Run &run = *runs_[draw.Below(uint32_t(runs_.size()))];
+        picked_ = run.number;
+        return run;
+    }
 
     // Registers what a command will show before it is sent, so that the
     // record is never ahead of the model.
@@ -444,10 +603,10 @@ private:
             DWORD_PTR reply = 0;
             if (!SendMessageTimeoutA(window, WM_COPYDATA, wParam, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 20000,
                                      &reply))
-                Report("no answer to command " + std::to_string(code) + " (error " + std::to_string(GetLastError()) +
+                Report(window, "no answer to command " + std::to_string(code) + " (error " + std::to_string(GetLastError()) +
                        ")");
             else if (reply != 1)
-                Report("command " + std::to_string(code) + " was answered " + std::to_string(reply));
+                Report(window, "command " + std::to_string(code) + " was answered " + std::to_string(reply));
         });
     }
 
@@ -563,7 +722,7 @@ private:
             unsigned unanswered =
                 hvtest::SendFromPrograms(hvtest::ExeFolder() + "helpview_copydata_peer.exe", window, 1, count, address);
             if (unanswered)
-                Report(std::to_string(unanswered) + " of the peer's " + std::to_string(count) +
+                Report(window, std::to_string(unanswered) + " of the peer's " + std::to_string(count) +
                        " commands got no answer of 1");
         });
         return "the peer sends " + std::to_string(count) + " commands";
@@ -583,9 +742,10 @@ private:
         else
             run.statusText = L" " + text;
         HWND view = run.view;
-        EventWorker().Add([this, view, title, text] {
+        HWND window = run.window;
+        EventWorker().Add([this, window, view, title, text] {
             if (testbrowser::Fire(view, title ? testbrowser::TitleChange : testbrowser::StatusTextChange, text) != 1)
-                Report("the control's event reached no sink", "events");
+                Report(window, "the control's event reached no sink", "events");
         });
         return std::string(title ? "title " : "status ") + Narrow(text);
     }
@@ -765,8 +925,8 @@ private:
     {
         std::string address = "http://example.org/" + std::to_string(++serial_) + "/settled";
         ExpectShown(run, NoSender, Widened(address));
-        Expect(hvtest::SendCommand(run.window, HELPVIEW_NAVIGATE, address) == 1, "answer",
-               "the settling command was not answered 1");
+        ExpectAnswered(run, hvtest::SendCommand(run.window, HELPVIEW_NAVIGATE, address) == 1, "answer",
+                       "the settling command was not answered 1");
         Expect(WaitFor([&] { return run.lastShownText == Widened(address); }), "latest shown",
                "the last address sent was not shown; the last shown is " + Narrow(run.lastShownText));
     }
@@ -802,8 +962,10 @@ private:
     void ExpectShape(const Run &run) const
     {
         bool iconic = IsIconic(run.window) != FALSE, zoomed = IsZoomed(run.window) != FALSE;
+        static const char *const shapes[] = {"normal", "minimised", "maximised"};
+        const char *seen = shapes[iconic ? 1 : zoomed ? 2 : 0];
         Expect(iconic == (run.shape == Shape::Minimised) && zoomed == (run.shape == Shape::Maximised), "window shape",
-               std::string("minimised ") + (iconic ? "yes" : "no") + ", maximised " + (zoomed ? "yes" : "no"));
+               "viewer " + std::to_string(run.number) + " is " + seen + ", not " + shapes[int(run.shape)]);
         if (run.shape == Shape::Normal) {
             RECT rect{};
             GetWindowRect(run.window, &rect);
@@ -823,12 +985,14 @@ private:
             Run &run = Pick(draw);
             std::string address = "http://example.org/" + std::to_string(++serial_) + "/handed";
             ExpectShown(run, NoSender, Widened(address));
-            Expect(HelpViewSendTo(run.window, HELPVIEW_NAVIGATE, address.c_str(), DWORD(address.size())) ==
-                       HELPVIEW_SENT,
-                   "answer", "the running viewer did not take the page");
+            ExpectAnswered(run,
+                           HelpViewSendTo(run.window, HELPVIEW_NAVIGATE, address.c_str(), DWORD(address.size())) ==
+                               HELPVIEW_SENT,
+                           "answer", "the running viewer did not take the page");
             return "a host hands its page to the running viewer";
         }
         auto run = std::make_unique<Run>();
+        run->number = ++starts_;
         std::string arguments, what;
         switch (draw.Below(3)) {
         case 0:
@@ -855,8 +1019,11 @@ private:
         } else {
             Expect(ReadPlacement(opens, why), "placement file", why);
         }
-        run->viewer = std::make_unique<hvtest::Viewer>(files_, arguments);
+        run->viewer = std::make_unique<ViewerProcess>(files_, arguments,
+                                                      files_.folder + "viewer" + std::to_string(starts_) + ".err");
         run->window = run->viewer->Window();
+        if (!run->window && run->viewer->EndedByX())
+            throw LostViewer{};
         Expect(run->window != nullptr, "start", run->viewer->Problem());
         run->process = run->viewer->Id();
         run->holder = FindWindowExA(run->window, nullptr, "THCLIP", nullptr);
@@ -869,12 +1036,14 @@ private:
         RECT rect{};
         GetWindowRect(started.window, &rect);
         Expect(EqualRect(&rect, &opens) != FALSE, "start place", "opened at " + RectText(rect) + ", not " + RectText(opens));
-        return "start the viewer with " + what + (runs_.size() > 1 ? ", beside the running one" : "");
+        return "start viewer " + std::to_string(starts_) + " with " + what +
+               (runs_.size() > 1 ? ", beside the running one" : "");
     }
 
     std::string Stop(sequence::Draw &draw)
     {
         size_t index = draw.Below(uint32_t(runs_.size()));
+        picked_ = runs_[index]->number;
         return Close(runs_[index], draw.Below(5));
     }
 
@@ -889,7 +1058,8 @@ private:
         std::string how;
         switch (way) {
         case 0:
-            Expect(hvtest::SendCommand(run.window, HELPVIEW_CLOSE, "") == 1, "answer", "the close command was not answered 1");
+            ExpectAnswered(run, hvtest::SendCommand(run.window, HELPVIEW_CLOSE, "") == 1, "answer",
+                           "the close command was not answered 1");
             how = "close command";
             break;
         case 1:
@@ -905,12 +1075,14 @@ private:
             how = "the skin's close button";
             break;
         default:
-            Expect(HelpViewSendTo(run.window, HELPVIEW_CLOSE, nullptr, 0) == HELPVIEW_SENT, "answer",
-                   "HelpViewSendTo's close was not taken");
+            ExpectAnswered(run, HelpViewSendTo(run.window, HELPVIEW_CLOSE, nullptr, 0) == HELPVIEW_SENT, "answer",
+                           "HelpViewSendTo's close was not taken");
             how = "HelpViewSendTo close";
             break;
         }
         DWORD code = run.viewer->WaitForExit();
+        if (run.viewer->EndedByX())
+            throw LostViewer{};
         Expect(code == 0, "close", how + ": the viewer ended with " + std::to_string(code));
         ReadRecord();
         Expect(run.destroyed == 1, "close", "the control was ended " + std::to_string(run.destroyed) + " times");
@@ -941,9 +1113,14 @@ private:
     std::vector<DWORD> ended_;
     unsigned serial_ = 0;
     unsigned peers_ = 0;
+    unsigned starts_ = 0;
+    unsigned picked_ = 0; // the viewer the step went to
     std::mutex problemLock_;
     std::string problem_;
     const char *problemCheck_ = "answer";
+    HWND problemWindow_ = nullptr;
+    std::set<HWND> lostWindows_;
+    unsigned lostToX_ = 0;
 };
 
 const sequence::Module kModule{
