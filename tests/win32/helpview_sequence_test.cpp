@@ -540,10 +540,11 @@ private:
         return lost;
     }
 
-    // A viewer that did not answer: a failure unless the X library ended it.
-    void ExpectAnswered(Run &run, bool answered, const char *check, const std::string &details)
+    // A check of a viewer that fails: a failure unless the X library ended
+    // the viewer.
+    void ExpectLive(Run &run, bool holds, const char *check, const std::string &details)
     {
-        if (answered)
+        if (holds)
             return;
         run.viewer->WaitForExit(2000);
         if (run.viewer->EndedByX())
@@ -925,9 +926,9 @@ private:
     {
         std::string address = "http://example.org/" + std::to_string(++serial_) + "/settled";
         ExpectShown(run, NoSender, Widened(address));
-        ExpectAnswered(run, hvtest::SendCommand(run.window, HELPVIEW_NAVIGATE, address) == 1, "answer",
+        ExpectLive(run, hvtest::SendCommand(run.window, HELPVIEW_NAVIGATE, address) == 1, "answer",
                        "the settling command was not answered 1");
-        Expect(WaitFor([&] { return run.lastShownText == Widened(address); }), "latest shown",
+        ExpectLive(run, WaitFor([&] { return run.lastShownText == Widened(address); }), "latest shown",
                "the last address sent was not shown; the last shown is " + Narrow(run.lastShownText));
     }
 
@@ -945,31 +946,33 @@ private:
             Run &run = *owned;
             WaitForWindowChanges(run);
             CatchUp(run);
-            Expect(WaitFor([&] { return run.seenBacks == run.backs && run.seenForwards == run.forwards; }), "buttons",
+            ExpectLive(run, WaitFor([&] { return run.seenBacks == run.backs && run.seenForwards == run.forwards; }),
+                       "buttons",
                    std::to_string(run.seenBacks) + " of " + std::to_string(run.backs) + " back and " +
                        std::to_string(run.seenForwards) + " of " + std::to_string(run.forwards) +
                        " forward presses reached the control");
-            Expect(TextOf(run.window) == run.caption, "caption",
+            ExpectLive(run, TextOf(run.window) == run.caption, "caption",
                    "\"" + Narrow(TextOf(run.window)) + "\", not \"" + Narrow(run.caption) + "\"");
             if (!run.statusText.empty())
-                Expect(TextOf(run.status) == run.statusText, "status line",
+                ExpectLive(run, TextOf(run.status) == run.statusText, "status line",
                        "\"" + Narrow(TextOf(run.status)) + "\", not \"" + Narrow(run.statusText) + "\"");
             ExpectShape(run);
         }
         return "settle";
     }
 
-    void ExpectShape(const Run &run) const
+    void ExpectShape(Run &run)
     {
         bool iconic = IsIconic(run.window) != FALSE, zoomed = IsZoomed(run.window) != FALSE;
         static const char *const shapes[] = {"normal", "minimised", "maximised"};
         const char *seen = shapes[iconic ? 1 : zoomed ? 2 : 0];
-        Expect(iconic == (run.shape == Shape::Minimised) && zoomed == (run.shape == Shape::Maximised), "window shape",
+        ExpectLive(run, iconic == (run.shape == Shape::Minimised) && zoomed == (run.shape == Shape::Maximised),
+                   "window shape",
                "viewer " + std::to_string(run.number) + " is " + seen + ", not " + shapes[int(run.shape)]);
         if (run.shape == Shape::Normal) {
             RECT rect{};
             GetWindowRect(run.window, &rect);
-            Expect(EqualRect(&rect, &run.normal) != FALSE, "window place",
+            ExpectLive(run, EqualRect(&rect, &run.normal) != FALSE, "window place",
                    "at " + RectText(rect) + ", not " + RectText(run.normal));
         }
     }
@@ -985,7 +988,7 @@ private:
             Run &run = Pick(draw);
             std::string address = "http://example.org/" + std::to_string(++serial_) + "/handed";
             ExpectShown(run, NoSender, Widened(address));
-            ExpectAnswered(run,
+            ExpectLive(run,
                            HelpViewSendTo(run.window, HELPVIEW_NAVIGATE, address.c_str(), DWORD(address.size())) ==
                                HELPVIEW_SENT,
                            "answer", "the running viewer did not take the page");
@@ -1058,7 +1061,7 @@ private:
         std::string how;
         switch (way) {
         case 0:
-            ExpectAnswered(run, hvtest::SendCommand(run.window, HELPVIEW_CLOSE, "") == 1, "answer",
+            ExpectLive(run, hvtest::SendCommand(run.window, HELPVIEW_CLOSE, "") == 1, "answer",
                            "the close command was not answered 1");
             how = "close command";
             break;
@@ -1075,7 +1078,7 @@ private:
             how = "the skin's close button";
             break;
         default:
-            ExpectAnswered(run, HelpViewSendTo(run.window, HELPVIEW_CLOSE, nullptr, 0) == HELPVIEW_SENT, "answer",
+            ExpectLive(run, HelpViewSendTo(run.window, HELPVIEW_CLOSE, nullptr, 0) == HELPVIEW_SENT, "answer",
                            "HelpViewSendTo's close was not taken");
             how = "HelpViewSendTo close";
             break;
