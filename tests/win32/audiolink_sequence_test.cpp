@@ -390,6 +390,7 @@ private:
     void ScriptStep(Draw &draw);
     void Absorb();
     void Learn();
+    bool OverEngine() const { return loaded_[Bass] && variant_->engine; }
     DWORD CurrentOr(DWORD channel) const { return channel ? channel : current_; }
     DWORD PickChannel(Draw &draw) const;
     HWND Dialog();
@@ -669,6 +670,10 @@ void AudioLinkTester::ModelLoad(const Variant &variant, const Version &version)
 void AudioLinkTester::ModelUnload()
 {
     modulesChanged_ = true;
+    // The engine's threads hold it a moment longer; loaded from another
+    // folder before it has gone, "BASS.DLL" would be the engine again.
+    if (OverEngine())
+        StaysLoaded(BASS_MODULE_NAME, false);
     if (loaded_[Bass]) {
         // Whatever the library held goes with it (BASS_Free first, which
         // the steps check).
@@ -754,7 +759,7 @@ int AudioLinkTester::ModelOpen(const Media &media)
     if (media.name.size() >= MAX_PATH)
         return AUDIOLINK_OPEN_BADNAME;
     if (!engineReady_) {
-        bool ready = variant_->engine || (Has(Bass, "BASS_Init") && Answered("BASS_Init"));
+        bool ready = OverEngine() || (Has(Bass, "BASS_Init") && Answered("BASS_Init"));
         if (!ready && ErrorCode() != 14)
             return ErrorCode();
         engineReady_ = true;
@@ -789,12 +794,12 @@ int AudioLinkTester::ModelStart(Kind kind, DWORD channel, bool effects, int engi
 {
     current_ = channel;
     if (!channel)
-        return variant_->engine ? (engineReady_ ? engineError : BASS_ERROR_INIT) : ErrorCode();
+        return OverEngine() ? (engineReady_ ? engineError : BASS_ERROR_INIT) : ErrorCode();
     currentKind_ = kind;
     alive_.channels[channel] = kind == Music;
     if (effects)
         ApplyEffects();
-    if (variant_->engine) {
+    if (OverEngine()) {
         mediaType_ = kind;
         return 0;
     }
@@ -821,7 +826,7 @@ DWORD AudioLinkTester::NetworkStream()
         armed_ = true;
         opened_ = false;
     }
-    bool made = !variant_->engine && Has(Bass, "BASS_StreamCreateURL");
+    bool made = !OverEngine() && Has(Bass, "BASS_StreamCreateURL");
     DWORD stream = made ? Answered("BASS_StreamCreateURL") : 0;
     // The doubles hand the download procedure a first block inside the call.
     if (made && Answered("(create block)"))
@@ -839,7 +844,7 @@ int AudioLinkTester::ModelPlay()
     Disarm();
     url_.clear();
     downloaded_ = pendingPath_;
-    bool engine = variant_->engine;
+    bool engine = OverEngine();
     auto made = [&](Holder holder, const char *entry, bool plays) -> DWORD {
         if (engine)
             return plays && engineReady_ ? Fresh : 0;
@@ -873,13 +878,15 @@ int AudioLinkTester::ModelPlay()
 
 std::string AudioLinkTester::Play(Draw &draw)
 {
-    DWORD offset = draw.OneIn(2) ? 0 : draw.Below(100);
-    DWORD length = draw.OneIn(2) ? 0 : draw.Below(1000);
+    // The engine reads a part of a file as a file of its own: it plays
+    // whole files.
+    DWORD offset = draw.OneIn(2) || OverEngine() ? 0 : draw.Below(100);
+    DWORD length = draw.OneIn(2) || OverEngine() ? 0 : draw.Below(1000);
     std::string path = pendingPath_;
     int expected = ModelPlay();
     int got = al_.BASSPLAY(offset, length);
     Expect(got == expected, "play result", path + ": " + std::to_string(got) + ", not " + std::to_string(expected));
-    if (variant_ && !variant_->engine) {
+    if (!OverEngine()) {
         // What reached the library: the address as it was opened, a local
         // file's part, the track of a CD file.
         for (const bassdouble::CallRecord &call : bassdouble::Calls()) {
@@ -901,7 +908,7 @@ int AudioLinkTester::ModelClose(DWORD channel)
     DWORD target = CurrentOr(channel);
     ModelRemoveRack(target);
     int result = 0;
-    if (!variant_->engine && !(Has(Bass, "BASS_Stop") && Answered("BASS_Stop")))
+    if (!OverEngine() && !(Has(Bass, "BASS_Stop") && Answered("BASS_Stop")))
         result = ErrorCode();
     Disarm();
     // Freed as the current channel's kind says (the tester closes another
@@ -943,7 +950,7 @@ std::string AudioLinkTester::Close(Draw &draw)
 
 DWORD AudioLinkTester::NewEffect(bool dsp)
 {
-    if (variant_->engine)
+    if (OverEngine())
         return Fresh;
     const char *entry = dsp ? "BASS_ChannelSetDSP" : "BASS_ChannelSetFX";
     return Has(Bass, entry) ? Answered(entry) : 0;
@@ -1056,7 +1063,7 @@ std::string AudioLinkTester::UpdateRack(Draw &draw)
         al_.BASSUPDATEEQ(channel, band);
         // The band's gain follows its bar.
         DWORD slot = rack_.present ? rack_.slot[band] : 0;
-        if (slot && registered_ && box_[11] && !variant_->engine && knownFx_.count(slot)) {
+        if (slot && registered_ && box_[11] && !OverEngine() && knownFx_.count(slot)) {
             float gain = 1000;
             for (const bassdouble::CallRecord &call : bassdouble::CallsOf("BASS_FXSetParameters"))
                 if (call.args[0] == slot && call.block.size() == sizeof(BASS_FXPARAMEQ))
@@ -1146,7 +1153,7 @@ std::string AudioLinkTester::ChangeSaving(Draw &draw)
 
 std::string AudioLinkTester::DeliverDownload(Draw &draw)
 {
-    if (variant_->engine || !urlStream_ || !alive_.channels.count(urlStream_))
+    if (OverEngine() || !urlStream_ || !alive_.channels.count(urlStream_))
         return "no download runs";
     DWORD count = draw.Below(4);
     DWORD lengths[3] = {};
@@ -1175,7 +1182,7 @@ std::string AudioLinkTester::DeliverDownload(Draw &draw)
 
 std::string AudioLinkTester::HostStreams(Draw &draw)
 {
-    bool engine = variant_ && variant_->engine;
+    bool engine = OverEngine();
     uint32_t what = draw.Below(4);
     if (what == 3) {
         std::vector<DWORD> streams;
@@ -1226,7 +1233,7 @@ std::string AudioLinkTester::HostStreams(Draw &draw)
 
 std::string AudioLinkTester::FreeEverything()
 {
-    if (variant_->engine)
+    if (OverEngine())
         return "(not over the engine) free";
     bool frees = Has(Bass, "BASS_Free");
     if (frees)
@@ -1252,7 +1259,7 @@ DWORD AudioLinkTester::PickChannel(Draw &draw) const
 
 std::string AudioLinkTester::CallThrough(Draw &draw)
 {
-    bool engine = variant_ && variant_->engine;
+    bool engine = OverEngine();
     static const ULONGLONG answers[] = {0, 1, 0xFFFFFFFF, 0x100000005ull, 77, 44100};
     ULONGLONG answer = draw.Pick(answers);
     if (draw.OneIn(10)) {
@@ -1340,7 +1347,7 @@ std::string AudioLinkTester::CallThrough(Draw &draw)
 // Texts handed over by the library: copies of its texts, or its pointers.
 std::string AudioLinkTester::AddOnTexts(Draw &draw)
 {
-    if (variant_->engine)
+    if (OverEngine())
         return "(not over the engine) texts";
     static const char *const texts[] = {"  Line In  ", "Mic", "", nullptr};
     static const char *const trimmed[] = {"Line In", "Mic", "", ""};
@@ -1391,7 +1398,7 @@ std::string AudioLinkTester::SearchAndTexts(Draw &draw)
 // The rotate effect's procedure over a block, as the mixing thread runs it.
 std::string AudioLinkTester::RunRotate(Draw &draw)
 {
-    if (variant_->engine || !rack_.present || !rack_.slot[17] || !alive_.channels.count(current_))
+    if (OverEngine() || !rack_.present || !rack_.slot[17] || !alive_.channels.count(current_))
         return "no rotation runs";
     static short samples[2050];
     static const DWORD lengths[] = {0, 4, 6, 4096, 4099};
@@ -1480,7 +1487,7 @@ std::string AudioLinkTester::Step(Draw &draw)
 // Over the engine, the handles it gave in this step.
 void AudioLinkTester::Learn()
 {
-    if (!variant_ || !variant_->engine || !loaded_[Bass])
+    if (!OverEngine())
         return;
     auto rename = [](Pairs &pairs, DWORD from, DWORD to, bool first) {
         Pairs renamed;
@@ -1553,7 +1560,7 @@ void AudioLinkTester::Check()
     std::string downloaded = Take(al_.BASSGETDOWNLOADEDFILE());
     Expect(downloaded == downloaded_, "downloaded file", downloaded + ", not " + downloaded_);
 
-    if (loaded_[Bass] && variant_->engine) {
+    if (OverEngine()) {
         char parameters[64];
         for (auto &[handle, music] : alive_.channels)
             Expect(al_.BASSSTREAMGETLENGTH(handle) == ToneBytes, "engine channel alive", Hex(handle));
