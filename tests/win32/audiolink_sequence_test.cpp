@@ -473,6 +473,7 @@ AudioLinkTester::AudioLinkTester()
         {file("readme.txt", "text"), NoKind, false, "", "", ""},
         {file("noext", "x"), BadName, false, "", "", ""},
         {file("tone.wav", WaveFile(ToneBytes)), Stream, false, "", "tone", ""},
+        {scratch_ + "\\missing.mp3", Stream, false, "", "missing", ""},
         {scratch_ + "\\" + std::string(280, 'n') + ".mp3", BadName, false, "", "", ""},
         {"http://host.example/music/radio.mp3", Stream, true, "", "radio", "radio.mp3"},
         {"ftp://host.example/live/show.wma", WindowsMedia, true, "", "show", "show.wma"},
@@ -858,7 +859,8 @@ int AudioLinkTester::ModelPlay()
     case Stream:
         if (pendingNetwork_)
             return ModelStart(Stream, NetworkStream(), false, 32);
-        return ModelStart(Stream, made(Bass, "BASS_StreamCreateFile", pendingPath_ == media_[ToneMedia].name), true, 41);
+        return ModelStart(Stream, made(Bass, "BASS_StreamCreateFile", pendingPath_ == media_[ToneMedia].name), true,
+                          GetFileAttributesA(pendingPath_.c_str()) == INVALID_FILE_ATTRIBUTES ? 2 : 41);
     case CdTrack:
         if (!Has(Cd, "BASS_CD_StreamCreate"))
             return 0;
@@ -1164,10 +1166,30 @@ std::string AudioLinkTester::DeliverDownload(Draw &draw)
             data += char(draw.Below(256));
     }
     bool end = draw.OneIn(3);
+    // Now and then the host closes the stream while the blocks arrive: the
+    // copy then holds what came before the close, in whole blocks.
+    bool racing = armed_ && current_ == urlStream_ && draw.OneIn(3);
+    std::string path = armedPath_, before;
+    if (racing)
+        before = opened_ ? copies_[path] : wholefile::ReadWholeFile(path);
     HANDLE thread = bassdouble::DeliverDownload(data.data(), lengths, count, end);
     Expect(thread != nullptr, "download delivered");
+    if (racing) {
+        int expected = ModelClose(0);
+        Expect(al_.BASSCLOSECHANNEL(0) == expected, "close result");
+    }
     Expect(WaitForSingleObject(thread, 20000) == WAIT_OBJECT_0, "download delivered", "the procedure hangs");
     CloseHandle(thread);
+    if (racing) {
+        std::string held = wholefile::ReadWholeFile(path), grown = opened_ ? before : "";
+        bool whole = held == before;
+        for (size_t at = 0, n = 0; !whole && n < count; at += lengths[n++])
+            whole = held == (grown += data.substr(at, lengths[n]));
+        Expect(whole || (held.empty() && count == 0), "saved copy",
+               path + " holds " + std::to_string(held.size()) + " bytes after a close during its download");
+        copies_[path] = held;
+        return "deliver " + std::to_string(count) + " blocks while closing";
+    }
     size_t at = 0;
     for (DWORD n = 0; n < count; at += lengths[n++])
         CopyBlock(data.substr(at, lengths[n]), false);
