@@ -53,7 +53,7 @@ using sequence::Expect;
     X(BASSCDSTREAMCREATE) X(BASSCDSTREAMGETTRACK) X(BASSRECORDINIT) X(BASSRECORDGETINPUT)              \
     X(BASSRECORDGETINPUTNAME) X(BASSRECORDGETDEVICEDESCRIPTION) X(BASSWMAENCODEGETPORT)                \
     X(BASSWMAENCODEGETCLIENTS) X(BASSWMAENCODEOPENNETWORK) X(BASSENCODEISACTIVE) X(BASSENCODESTOP)      \
-    X(BASSSAMPLELOAD)
+    X(BASSSAMPLELOAD) X(DOWNLOADPROC)
 
 struct Exports {
 #define AL_MEMBER(name) decltype(&::name) name = nullptr;
@@ -432,6 +432,7 @@ private:
     std::unique_ptr<altest::EffectsDialog> dialog_;
     bool registered_ = false;
     bool box_[18] = {};
+    bool removed_[18] = {};
     int track_[11] = {};
     DWORD save_ = 0;
     std::string folder_;
@@ -1018,15 +1019,27 @@ void AudioLinkTester::ModelRemoveRack(DWORD channel)
 std::string AudioLinkTester::ChangeDialog(Draw &draw)
 {
     Dialog();
+    if (draw.OneIn(60)) {
+        // A host's dialog without one of the controls: its box reads as
+        // cleared, its bar as position 0.
+        static const int controls[] = {1, 5, 10, 11, 13, 17};
+        int id = draw.Pick(controls);
+        dialog_->Remove(id);
+        removed_[id] = true;
+        if (id <= 10)
+            track_[id] = 0;
+        box_[id] = false;
+        return "take control " + std::to_string(id) + " out of the dialog";
+    }
     if (draw.OneIn(2)) {
         static const int boxes[] = {11, 11, 13, 14, 15, 16, 17};
         int box = draw.Pick(boxes);
-        box_[box] = !box_[box];
+        box_[box] = !box_[box] && !removed_[box];
         dialog_->Check(box, box_[box]);
         return "box " + std::to_string(box) + (box_[box] ? " on" : " off");
     }
     int band = int(draw.Between(1, 10));
-    track_[band] = draw.Pick(TrackPositions);
+    track_[band] = removed_[band] ? 0 : draw.Pick(TrackPositions);
     dialog_->Track(band, track_[band]);
     return "band " + std::to_string(band) + " at " + std::to_string(track_[band]);
 }
@@ -1099,7 +1112,7 @@ std::string AudioLinkTester::ResetOrRemove(Draw &draw)
                 RemoveEffect(false, CurrentOr(channel), slot);
                 slot = 0;
             }
-            track_[band] = 50;
+            track_[band] = removed_[band] ? 0 : 50;
         }
     }
     al_.BASSRESETEQ(channel);
@@ -1155,6 +1168,15 @@ std::string AudioLinkTester::ChangeSaving(Draw &draw)
 
 std::string AudioLinkTester::DeliverDownload(Draw &draw)
 {
+    if (draw.OneIn(8)) {
+        // A host hands the procedure blocks itself: they go into the copy
+        // of the saved stream that runs, if one does, and its end closes it.
+        std::string block(draw.Below(64), char(draw.Below(256)));
+        bool end = draw.OneIn(4);
+        al_.DOWNLOADPROC(end ? nullptr : block.data(), end ? 0 : DWORD(block.size()), 0);
+        CopyBlock(block, end);
+        return end ? "the host ends a download" : "the host delivers a block";
+    }
     if (OverEngine() || !urlStream_ || !alive_.channels.count(urlStream_))
         return "no download runs";
     DWORD count = draw.Below(4);
@@ -1233,8 +1255,11 @@ std::string AudioLinkTester::HostStreams(Draw &draw)
     if (what == 0) {
         const char *entry = wma ? "BASS_WMA_StreamCreateFile" : "BASS_StreamCreateFile";
         expected = engine ? (plays ? Fresh : 0) : Has(wma ? Wma : Bass, entry) ? Answered(entry) : 0;
-        got = al_.BASSSTREAMDECODEFILE(media.name.c_str());
-        said = "decode " + media.name;
+        std::string name = media.name;
+        if (draw.OneIn(2))
+            CharUpperA(&name[0]);
+        got = al_.BASSSTREAMDECODEFILE(name.c_str());
+        said = "decode " + name;
     } else if (what == 1) {
         expected = engine ? (plays ? Fresh : 0) : Has(Bass, "BASS_StreamCreateFile") ? Answered("BASS_StreamCreateFile") : 0;
         got = al_.BASSSTREAMCREATEFILE(FALSE, media.name.c_str(), 0, 0, 0);
