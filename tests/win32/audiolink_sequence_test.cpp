@@ -475,6 +475,9 @@ AudioLinkTester::AudioLinkTester()
         {file("noext", "x"), BadName, false, "", "", ""},
         {file("tone.wav", WaveFile(ToneBytes)), Stream, false, "", "tone", ""},
         {scratch_ + "\\missing.mp3", Stream, false, "", "missing", ""},
+        // Relative to the current folder, the scratch folder.
+        {"song.mp3", Stream, false, "", "Tone Title", ""},
+        {"Track03.cda", CdTrack, false, "", "", ""},
         {scratch_ + "\\" + std::string(280, 'n') + ".mp3", BadName, false, "", "", ""},
         {"http://host.example/music/radio.mp3", Stream, true, "", "radio", "radio.mp3"},
         {"ftp://host.example/live/show.wma", WindowsMedia, true, "", "show", "show.wma"},
@@ -863,7 +866,8 @@ int AudioLinkTester::ModelPlay()
         return ModelStart(Stream, made(Bass, "BASS_StreamCreateFile", pendingPath_ == media_[ToneMedia].name), true,
                           GetFileAttributesA(pendingPath_.c_str()) == INVALID_FILE_ATTRIBUTES ? 2 : 41);
     case CdTrack:
-        if (!Has(Cd, "BASS_CD_StreamCreate"))
+        // A track is found by its drive letter.
+        if (pendingPath_.size() < 2 || pendingPath_[1] != ':' || !Has(Cd, "BASS_CD_StreamCreate"))
             return 0;
         return ModelStart(CdTrack, made(Cd, "BASS_CD_StreamCreate", false), true);
     case WindowsMedia:
@@ -1230,8 +1234,10 @@ std::string AudioLinkTester::HostStreams(Draw &draw)
     uint32_t what = draw.Below(4);
     if (what == 3) {
         std::vector<DWORD> streams;
+        // The current one too: the library then closes a channel that is
+        // gone, which must do no harm.
         for (auto &[handle, music] : alive_.channels)
-            if (!music && handle != current_)
+            if (!music)
                 streams.push_back(handle);
         if (streams.empty())
             return "no stream to free";
