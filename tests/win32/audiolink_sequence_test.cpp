@@ -348,7 +348,7 @@ public:
 private:
     // The module and the audio library.
     std::string LoadModule(Draw &draw);
-    std::string UnloadModule();
+    std::string UnloadModule(Draw &);
     std::string CycleLibrary(Draw &draw);
     void ModelLoad(const Variant &variant, const Version &version);
     void ModelUnload();
@@ -365,7 +365,7 @@ private:
     std::string ChangeSaving(Draw &draw);
     std::string DeliverDownload(Draw &draw);
     std::string HostStreams(Draw &draw);
-    std::string FreeEverything();
+    std::string FreeEverything(Draw &);
     std::string AddOnTexts(Draw &draw);
     std::string SearchAndTexts(Draw &draw);
     std::string RunRotate(Draw &draw);
@@ -723,12 +723,10 @@ std::string AudioLinkTester::LoadModule(Draw &draw)
     return std::string("load audiolink over ") + variant.name + " " + version.text;
 }
 
-std::string AudioLinkTester::UnloadModule()
+std::string AudioLinkTester::UnloadModule(Draw &)
 {
-    FreeLibrary(module_);
-    module_ = nullptr;
+    FreeLibrary(std::exchange(module_, nullptr));
     ModelUnload();
-    rack_ = {};
     return "unload audiolink";
 }
 
@@ -1284,7 +1282,7 @@ std::string AudioLinkTester::HostStreams(Draw &draw)
     return said;
 }
 
-std::string AudioLinkTester::FreeEverything()
+std::string AudioLinkTester::FreeEverything(Draw &)
 {
     if (OverEngine())
         return "(not over the engine) free";
@@ -1476,59 +1474,18 @@ std::string AudioLinkTester::Step(Draw &draw)
         said = LoadModule(draw);
     } else {
         // Loading costs tens of milliseconds: a step in hundreds does.
-        switch (draw.OneIn(400) ? 0 : draw.OneIn(200) ? 1 : draw.Weighted({0, 0, 20, 14, 6, 14, 10, 2, 12, 3, 3, 4, 5, 1, 4, 1, 1})) {
-        case 0:
-            said = UnloadModule();
-            break;
-        case 1:
-            said = CycleLibrary(draw);
-            break;
-        case 2:
-            said = Open(draw);
-            break;
-        case 3:
-            said = Play(draw);
-            break;
-        case 4:
-            said = Close(draw);
-            break;
-        case 5:
-            said = CallThrough(draw);
-            break;
-        case 6:
-            said = ChangeDialog(draw);
-            break;
-        case 7:
-            said = RegisterDialog(draw);
-            break;
-        case 8:
-            said = UpdateRack(draw);
-            break;
-        case 9:
-            said = ResetOrRemove(draw);
-            break;
-        case 10:
-            said = ChangeSaving(draw);
-            break;
-        case 11:
-            said = DeliverDownload(draw);
-            break;
-        case 12:
-            said = HostStreams(draw);
-            break;
-        case 13:
-            said = FreeEverything();
-            break;
-        case 14:
-            said = AddOnTexts(draw);
-            break;
-        case 15:
-            said = SearchAndTexts(draw);
-            break;
-        default:
-            said = RunRotate(draw);
-            break;
-        }
+        using Operation = std::string (AudioLinkTester::*)(Draw &);
+        static const Operation operations[] = {
+            &AudioLinkTester::UnloadModule,   &AudioLinkTester::CycleLibrary,   &AudioLinkTester::Open,
+            &AudioLinkTester::Play,           &AudioLinkTester::Close,          &AudioLinkTester::CallThrough,
+            &AudioLinkTester::ChangeDialog,   &AudioLinkTester::RegisterDialog, &AudioLinkTester::UpdateRack,
+            &AudioLinkTester::ResetOrRemove,  &AudioLinkTester::ChangeSaving,   &AudioLinkTester::DeliverDownload,
+            &AudioLinkTester::HostStreams,    &AudioLinkTester::FreeEverything, &AudioLinkTester::AddOnTexts,
+            &AudioLinkTester::SearchAndTexts, &AudioLinkTester::RunRotate};
+        size_t which = draw.OneIn(400) ? 0
+                       : draw.OneIn(200) ? 1
+                                         : draw.Weighted({0, 0, 20, 14, 6, 14, 10, 2, 12, 3, 3, 4, 5, 1, 4, 1, 1});
+        said = (this->*operations[which])(draw);
     }
     // Unloading the library frees its output first.
     if (freed && !loaded_[Bass] && !variant_->engine)
@@ -1670,7 +1627,8 @@ void AudioLinkTester::Finish()
         Absorb();
         Check();
         bool freed = Has(Bass, "BASS_Free");
-        UnloadModule();
+        Draw unused(0, 0);
+        UnloadModule(unused);
         if (freed && !variant_->engine)
             Expect(bassdouble::CallsOf("BASS_Free").size() == 1, "output freed on unloading");
         Absorb();
