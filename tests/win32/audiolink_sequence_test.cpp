@@ -1400,9 +1400,11 @@ std::string AudioLinkTester::AddOnTexts(Draw &draw)
 {
     if (OverEngine())
         return "(not over the engine) texts";
-    static const char *const texts[] = {"  Line In  ", "Mic", "", nullptr};
-    static const char *const trimmed[] = {"Line In", "Mic", "", ""};
-    size_t which = draw.Below(4);
+    // A text longer than the library keeps is cut at 259 bytes, then trimmed.
+    static const std::string longText = "  " + std::string(298, 'x') + " ", longKept(257, 'x');
+    static const char *const texts[] = {"  Line In  ", "Mic", "", nullptr, longText.c_str()};
+    static const char *const trimmed[] = {"Line In", "Mic", "", "", longKept.c_str()};
+    size_t which = draw.Below(5);
     const char *text = texts[which];
     switch (draw.Below(3)) {
     case 0:
