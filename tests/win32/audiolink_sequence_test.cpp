@@ -1080,7 +1080,7 @@ std::string AudioLinkTester::UpdateRack(Draw &draw)
         al_.BASSUPDATEEQ(channel, band);
         // The band's gain follows its bar.
         DWORD slot = rack_.present ? rack_.slot[band] : 0;
-        if (slot && registered_ && box_[11] && !OverEngine() && knownFx_.count(slot)) {
+        if (slot && current_ && registered_ && box_[11] && !OverEngine() && knownFx_.count(slot)) {
             float gain = 1000;
             for (const bassdouble::CallRecord &call : bassdouble::CallsOf("BASS_FXSetParameters"))
                 if (call.args[0] == slot && call.block.size() == sizeof(BASS_FXPARAMEQ))
