@@ -4,12 +4,13 @@
 
 namespace audiolink {
 
-void DownloadCopy::Arm(std::string path)
+void DownloadCopy::Arm(std::string path, std::uintptr_t stream)
 {
     {
         std::lock_guard<std::mutex> hold(lock_);
         CloseLocked();
         path_.swap(path);
+        stream_ = stream;
         opened_ = false;
         armed_ = true;
     }
@@ -23,10 +24,10 @@ void DownloadCopy::Disarm()
     armed_ = false;
 }
 
-void DownloadCopy::Deliver(const void *block, size_t length)
+void DownloadCopy::Deliver(const void *block, size_t length, std::uintptr_t user)
 {
     std::lock_guard<std::mutex> hold(lock_);
-    if (!armed_)
+    if (!armed_ || (user && stream_ && user != stream_))
         return;
     // The file is created once per arming, on the first call: a copy that
     // could not be created, or has ended, is never deleted or created again

@@ -8,6 +8,7 @@
 // copy is armed, disarmed, opened, written or closed.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -34,14 +35,19 @@ public:
 
     // The next blocks go to a new file at path (replacing a file of that
     // name when the first block arrives). An unfinished copy is closed first.
-    void Arm(std::string path);
+    // stream: the user value the library hands back with the blocks of the
+    // stream being saved; 0 takes the blocks of any.
+    void Arm(std::string path, std::uintptr_t stream = 0);
 
     // No further block is written; an unfinished copy is closed as it stands.
     void Disarm();
 
     // One call of the download procedure: a block of length bytes, or the
-    // end of the download when block is null. Dropped while nothing is armed.
-    void Deliver(const void *block, size_t length);
+    // end of the download when block is null. Dropped while nothing is armed,
+    // and when user names another stream than the armed one: a stream
+    // played earlier may still be downloading, and neither its blocks nor
+    // its end belong in this copy.
+    void Deliver(const void *block, size_t length, std::uintptr_t user = 0);
 
     bool IsArmed();
 
@@ -52,6 +58,7 @@ private:
     std::mutex lock_;
     bool armed_ = false;
     bool opened_ = false;    // the file was created (or tried) for this arming
+    std::uintptr_t stream_ = 0;
     std::string path_;
     int DownloadHandle = 0; // 0: no file open
 };

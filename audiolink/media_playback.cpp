@@ -230,8 +230,8 @@ int StartChannel(const StartPlan &plan)
 
 DWORD NetworkStream(DWORD flags)
 {
-    PrepareLocalCopy(PendingPath);
-    DWORD stream = BASSSTREAMCREATEURL(PathBuffer, 0, flags, DOWNLOADPROC, 0);
+    DWORD_PTR user = PrepareLocalCopy(PendingPath);
+    DWORD stream = BASSSTREAMCREATEURL(PathBuffer, 0, flags, DOWNLOADPROC, user);
     // No stream, no further blocks: what the library delivered while it
     // tried stays as an unfinished copy, closed now rather than held open.
     if (!stream)

@@ -69,8 +69,13 @@ void BeginPlayback(std::string_view pendingPath) noexcept
     });
 }
 
-void PrepareLocalCopy(std::string_view address) noexcept
+std::uintptr_t PrepareLocalCopy(std::string_view address) noexcept
 {
+    // Each stream its own number, never 0; written on the caller's thread.
+    static std::uintptr_t lastStream = 0;
+    if (++lastStream == 0)
+        ++lastStream;
+    std::uintptr_t stream = lastStream;
     Shielded([&] {
         LocalCopy.Disarm();
         DownloadedFile.clear();
@@ -83,9 +88,10 @@ void PrepareLocalCopy(std::string_view address) noexcept
             return;
         // Published before the stream exists: the download procedure reads
         // its own copy of the path, never DownloadedFile.
-        LocalCopy.Arm(path);
+        LocalCopy.Arm(path, stream);
         DownloadedFile.swap(path);
     });
+    return stream;
 }
 
 void DisarmDownload() noexcept
@@ -127,7 +133,7 @@ BSTR __stdcall BASSGETURLFILENAME(void)
 
 void __stdcall DOWNLOADPROC(const void *block, DWORD length, DWORD_PTR user)
 {
-    Shielded([&] { LocalCopy.Deliver(block, length); });
+    Shielded([&] { LocalCopy.Deliver(block, length, user); });
 }
 
 } // extern "C"

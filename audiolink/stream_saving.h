@@ -8,6 +8,7 @@
 // application handing DOWNLOADPROC to the library itself) never touches a
 // file.
 #pragma once
+#include <cstdint>
 #include <string_view>
 
 namespace audiolink {
@@ -21,7 +22,10 @@ void BeginPlayback(std::string_view pendingPath) noexcept;
 // the address; with saving on and an acceptable file name in the address,
 // DownloadedFile becomes the download folder (created first) followed by
 // that name and the copy is armed; otherwise DownloadedFile is empty.
-void PrepareLocalCopy(std::string_view address) noexcept;
+// Returns the user value to create the stream with: the copy takes the
+// blocks of that stream only (and of user value 0), so that a stream played
+// before and still downloading cannot write into it or end it.
+std::uintptr_t PrepareLocalCopy(std::string_view address) noexcept;
 
 // The stream is closed: no further block is saved, an unfinished copy is
 // closed as it stands.

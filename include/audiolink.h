@@ -292,9 +292,12 @@ BSTR __stdcall BASSGETURLFILENAME(void);
 #ifdef AUDIOLINK_DECLARE_DOWNLOADPROC
 /* The download procedure BASSPLAY hands to the library (an
    AUDIOLINK_DOWNLOADPROC): writes each block to the local copy; block NULL
-   closes it. For BASSPLAY's streams only: handed to a host's own stream,
-   its blocks are dropped or, while a saved stream runs, written into that
-   stream's copy (and its NULL closes that copy). */
+   closes it. BASSPLAY gives each stream its own user value, and a copy
+   takes the blocks of its own stream only: an earlier stream still
+   downloading neither writes into a later one's copy nor ends it. For
+   BASSPLAY's streams only: handed to a host's own stream, its blocks are
+   dropped or, while a saved stream runs and the host's user value is 0,
+   written into that stream's copy (and its NULL closes that copy). */
 void __stdcall DOWNLOADPROC(const void *block, DWORD length, DWORD_PTR user);
 #endif
 

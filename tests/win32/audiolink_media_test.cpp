@@ -276,7 +276,8 @@ TEST_F(Media, NetworkStreamIsNamedAndPreBuffered)
     EXPECT_EQ(BASSPLAY(5, 6), 0);
     EXPECT_EQ(PlayingCalls(), (Names{"BASS_StreamCreateURL", "BASS_Start", "BASS_StreamPreBuf", "BASS_StreamPlay"}));
     bassdouble::CallRecord create = bassdouble::CallsOf("BASS_StreamCreateURL").at(0);
-    EXPECT_EQ(create.args, (Args{Word(audiolink::PathBuffer), 0, BASS_FLAGS_URL_STREAM, reinterpret_cast<bassdouble::ArgWord>(&DOWNLOADPROC), 0}));
+    EXPECT_EQ(create.args, (Args{Word(audiolink::PathBuffer), 0, BASS_FLAGS_URL_STREAM, reinterpret_cast<bassdouble::ArgWord>(&DOWNLOADPROC), create.args.at(4)}));
+    EXPECT_NE(create.args.at(4), 0u) << "the stream's own user value";
     EXPECT_EQ(Take(BASSGETURLFILENAME()), address) << "the download bookkeeping comes first";
     EXPECT_EQ(bassdouble::CallsOf("BASS_StreamPreBuf").at(0).args, Args{0x200});
     EXPECT_EQ(BASSMEDIATYPE(), 3);
@@ -436,6 +437,33 @@ TEST_F(Media, FailedNetworkStreamEndsItsLocalCopy)
     WaitAndClose(bassdouble::DeliverDownload("abc", &more, 1, FALSE));
     EXPECT_EQ(BASSCLOSECHANNEL(0), 0);
     EXPECT_EQ(ReadWholeFile(downloads / "fine.mp3"), "abc");
+    BASSSETDOWNLOADPATH(nullptr);
+}
+
+// A second BASSPLAY leaves the first stream downloading: its blocks and its
+// end, which come with its own user value, stay out of the second's copy.
+TEST_F(Media, AnEarlierStreamStaysOutOfALaterCopy)
+{
+    ScratchFolder downloads;
+    BASSSETDOWNLOADPATH(ByteString(downloads.Path() + "\\"));
+    BASSSTREAMSAVE(1);
+    EXPECT_EQ(Open("http://host/live/radio.mp3"), 0);
+    bassdouble::SetResult("BASS_StreamCreateURL", 0x230);
+    EXPECT_EQ(BASSPLAY(0, 0), 0);
+    bassdouble::SetResult("BASS_StreamCreateURL", 0x231);
+    EXPECT_EQ(BASSPLAY(0, 0), 0);
+    std::vector<bassdouble::CallRecord> created = bassdouble::CallsOf("BASS_StreamCreateURL");
+    ASSERT_EQ(created.size(), 2u);
+    DWORD_PTR first = created[0].args.at(4), second = created[1].args.at(4);
+    EXPECT_NE(first, second);
+    DOWNLOADPROC("new", 3, second);
+    DOWNLOADPROC("old", 3, first);
+    DOWNLOADPROC(nullptr, 0, first);
+    DOWNLOADPROC("er", 2, second);
+    DOWNLOADPROC(nullptr, 0, second);
+    EXPECT_EQ(ReadWholeFile(downloads / "radio.mp3"), "newer");
+    EXPECT_EQ(BASSCLOSECHANNEL(0), 0);
+    BASSSTREAMFREE(0x230);
     BASSSETDOWNLOADPATH(nullptr);
 }
 
