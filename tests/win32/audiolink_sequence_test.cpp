@@ -441,6 +441,7 @@ private:
     std::string armedPath_;
     std::map<std::string, std::string> copies_; // path -> what it must hold once closed
     DWORD urlStream_ = 0;                       // still downloading, while alive
+    std::map<DWORD, DWORD_PTR> urlUsers_;       // the user value each network stream was made with
     // Over the engine: handles it freed, which must stay dead.
     std::vector<DWORD> freed_, removedFx_;
 };
@@ -601,6 +602,9 @@ void AudioLinkTester::Absorb()
         if (entry == "BASS_MusicLoad") {
             if (DWORD handle = Answered("BASS_MusicLoad"))
                 ledger_.channels[handle] = true;
+        } else if (entry == "BASS_StreamCreateURL" && Answered(entry.c_str())) {
+            ledger_.channels[Answered(entry.c_str())] = false;
+            urlUsers_[Answered(entry.c_str())] = call.args.size() > 4 ? call.args[4] : 0;
         } else if (std::find_if(std::begin(StreamCreators), std::end(StreamCreators), [&](const char *name) {
                        return entry == name;
                    }) != std::end(StreamCreators)) {
@@ -1179,6 +1183,29 @@ std::string AudioLinkTester::DeliverDownload(Draw &draw)
         CopyBlock(block, end);
         return end ? "the host ends a download" : "the host delivers a block";
     }
+    if (!OverEngine() && draw.OneIn(4)) {
+        // A stream played earlier, left alive by a second BASSPLAY, still
+        // downloading: the library hands its blocks over with its user
+        // value, and they belong in no later copy.
+        std::vector<DWORD> earlier;
+        for (auto at = urlUsers_.begin(); at != urlUsers_.end();) {
+            if (!alive_.channels.count(at->first)) {
+                at = urlUsers_.erase(at);
+                continue;
+            }
+            if (at->first != urlStream_)
+                earlier.push_back(at->first);
+            ++at;
+        }
+        if (!earlier.empty()) {
+            DWORD stream = earlier[draw.Below(uint32_t(earlier.size()))];
+            std::string block(draw.Between(1, 64), char(draw.Below(256)));
+            al_.DOWNLOADPROC(block.data(), DWORD(block.size()), urlUsers_[stream]);
+            if (draw.OneIn(2))
+                al_.DOWNLOADPROC(nullptr, 0, urlUsers_[stream]);
+            return "blocks of the earlier stream " + Hex(stream);
+        }
+    }
     if (OverEngine() || !urlStream_ || !alive_.channels.count(urlStream_))
         return "no download runs";
     DWORD count = draw.Below(4);
@@ -1653,7 +1680,10 @@ const sequence::Module AudioLinkModule{
     {1, 2, 3},
     1500,
     120,
-    {},
+    {
+        "314:823,862,867,873-875  a network stream played twice: the first stream's blocks went into the "
+        "second one's saved copy",
+    },
 };
 
 int main(int argc, char **argv)
