@@ -263,6 +263,19 @@ void CancelDrag(HWND control)
     RemoveDropHighlight(drag.tree);
 }
 
+void ForgetDeletedItem(HWND tree, HTREEITEM item)
+{
+    if (!Drag.control || Drag.tree != tree)
+        return;
+    if (item == Drag.autoExpandItem)
+        Drag.autoExpandItem = nullptr;
+    // The dragged folder has left the tree (filled anew, cleared, collapsed
+    // away): a drop could only name an item that is no more, so the drag
+    // ends as a lost capture ends it.
+    if (item == Drag.dragged)
+        CancelDrag(Drag.control);
+}
+
 bool CancelDragOnEscape(HWND tree)
 {
     if (!Drag.control || Drag.tree != tree)

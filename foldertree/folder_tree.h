@@ -131,6 +131,8 @@ void DragTimer(HWND control, UINT_PTR timer);
 void DropItem(HWND control);
 // Ends a drag without a drop: timers, image and hidden cursor are undone.
 void CancelDrag(HWND control);
+// The tree is deleting an item: a drag of it ends, and it no longer waits to expand.
+void ForgetDeletedItem(HWND tree, HTREEITEM item);
 // Escape reaches the tree, which has the focus during a drag.
 bool CancelDragOnEscape(HWND tree);
 

@@ -96,6 +96,7 @@ int HandleTreeNotify(HWND control, int id, NMHDR *header)
         ExpandFolderItem(tree, change->itemNew.hItem, reinterpret_cast<FolderItem *>(change->itemNew.lParam));
         return 1;
     case TVN_DELETEITEMA:
+        ForgetDeletedItem(tree, change->itemOld.hItem);
         // The one place where an item's record is freed.
         FreeDeletedItem(tree, change->itemOld);
         return 1;
