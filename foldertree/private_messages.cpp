@@ -77,9 +77,14 @@ LRESULT SetBackgroundColour(HWND tree, LPARAM lParam)
         return 0;
     LRESULT previous = SendMessageA(tree, TVM_SETBKCOLOR, 0, lParam);
     // The tree draws its lines in the new colour only after a style change.
+    // Wine's tree, focused with nothing selected, selects its first item on
+    // a style change: a colour never changes the host's selection.
+    HTREEITEM selected = SelectedItem(tree);
     LONG style = GetWindowLongA(tree, GWL_STYLE);
     SetWindowLongA(tree, GWL_STYLE, style & ~TVS_HASLINES);
     SetWindowLongA(tree, GWL_STYLE, style);
+    if (SelectedItem(tree) != selected)
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(selected));
     return previous;
 }
 
