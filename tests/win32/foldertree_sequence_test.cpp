@@ -712,7 +712,9 @@ private:
         if (!c.tree)
             return Expect(previous == 0, "background", "no tree"), "background of a control without tree";
         Expect(COLORREF(previous) == c.background, "previous background");
-        Expect(GetWindowLongA(c.tree, GWL_STYLE) == style, "style kept");
+        // The scroll bars are the tree's own to show or hide as it fits.
+        LONG mask = ~LONG(WS_VSCROLL | WS_HSCROLL);
+        Expect((GetWindowLongA(c.tree, GWL_STYLE) & mask) == (style & mask), "style kept");
         Expect(Next(c.tree, TVGN_CARET) == selected, "selection kept", "a colour changed the selection");
         c.background = colour;
         return "background of control " + std::to_string(c.id);
