@@ -668,6 +668,7 @@ private:
         c.selected = nullptr;
         c.knowsSelectedPath = false;
         c.renamed = false;
+        c.edited = nullptr; // its handle may come back for another item
         if (dragging_ && &controls_[size_t(drag_)] == &c)
             DraggedItemGone(c);
     }
@@ -1061,7 +1062,7 @@ private:
         Expect(!notices.empty(), "end of edit", "not reported");
         for (const Notice &notice : notices)
             Expect(notice.code == BFFN_ENDLABELEDIT, "end of edit", "code " + std::to_string(notice.code));
-        Expect(!IsItem(c.tree, c.edited) || PathOf(c.tree, c.edited) == c.editedPath, "renamed path",
+        Expect(!c.edited || !IsItem(c.tree, c.edited) || PathOf(c.tree, c.edited) == c.editedPath, "renamed path",
                "the control renamed the folder's record");
         return std::string(cancel ? "cancel" : "end") + " the label edit of control " + std::to_string(c.id);
     }
