@@ -116,6 +116,8 @@ Outcome RunSequence(const Module &module, const Plan &plan, bool describe, std::
             std::string what = tester->Step(draw);
             if (describe && log)
                 *log += std::to_string(plan.steps[position]) + ": " + what + "\n";
+            else if (describe) // a replay: shown as it goes, so a crash or hang shows its steps
+                Say(std::to_string(plan.steps[position]) + ": " + what);
             tester->Check();
         }
         position = plan.steps.empty() ? 0 : plan.steps.size() - 1;
@@ -373,6 +375,11 @@ int RunLong(const Module &module, uint64_t total, uint64_t from, uint32_t length
         uint32_t count = uint32_t(std::min<uint64_t>(length, total - steps));
         Plan plan = WholePlan(seed, count);
         ChildRun run = RunInChild(module, plan, false);
+        if (FailureKind(run.outcome.text) == "start") {
+            Say("-- " + std::string(module.name) + ": " + run.outcome.text + "; the long run stops");
+            ++findings;
+            break;
+        }
         steps += count;
         ++sequences;
         if (run.outcome.failed) {
@@ -405,10 +412,7 @@ int RunReplay(const Module &module, const std::string &planText, bool verbose)
         return 2;
     }
     SetUnhandledExceptionFilter(ReportCrash);
-    std::string log;
-    Outcome outcome = RunSequence(module, *plan, verbose, &log);
-    if (verbose)
-        std::fputs(log.c_str(), stdout);
+    Outcome outcome = RunSequence(module, *plan, verbose, nullptr);
     if (outcome.failed) {
         Say("failed at step " + std::to_string(plan->steps[outcome.position]) + ": " + outcome.text);
         return 1;

@@ -59,7 +59,9 @@ public:
     virtual void Check() = 0;
     // At the end of a sequence: undo what is left (close, destroy, free),
     // then check that nothing outlives it (records, handles, GDI objects,
-    // windows, the doubles' channels).
+    // windows, the doubles' channels). What belongs to the machine rather
+    // than the process (the cursor's place, files) is put back too: the
+    // next sequence's process finds it.
     virtual void Finish() = 0;
 };
 
