@@ -5,9 +5,9 @@
 
 #define TARN_VERSION_MAJOR 1
 #define TARN_VERSION_MINOR 1
-#define TARN_VERSION_PATCH 0
+#define TARN_VERSION_PATCH 1
 #define TARN_VERSION_BUILD 0
-#define TARN_VERSION_TEXT "1.1.0.0"
+#define TARN_VERSION_TEXT "1.1.1.0"
 
 #define TARN_PRODUCT_NAME "Tarn media support layer"
 #define TARN_COMPANY_NAME "The Tarn support layer project"
