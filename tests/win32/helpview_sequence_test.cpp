@@ -30,7 +30,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -219,10 +218,6 @@ private:
     bool stopping_ = false;
 };
 
-// Thrown where a viewer turns out to have been ended by the X library: the
-// step leaves it out of the model.
-struct LostViewer {};
-
 // ---- The model ----------------------------------------------------------------------------------------
 
 enum class Shape { Normal, Minimised, Maximised };
@@ -293,13 +288,7 @@ public:
     std::string Step(sequence::Draw &draw) override
     {
         picked_ = 0;
-        std::string what;
-        try {
-            what = AnyStep(draw);
-        } catch (const LostViewer &) {
-            what = "(a viewer was lost)";
-        }
-        what += LeaveOutLostViewers();
+        std::string what = AnyStep(draw);
         return picked_ ? what + " [viewer " + std::to_string(picked_) + "]" : what;
     }
 
@@ -323,21 +312,14 @@ public:
 
     void Check() override
     {
-        std::string lost = LeaveOutLostViewers();
-        if (!lost.empty())
-            std::printf("helpview sequence: %s\n", lost.c_str());
         {
             std::lock_guard<std::mutex> lock(problemLock_);
             if (!problem_.empty()) {
-                // A command to a viewer that the X library ended goes unanswered.
-                Run *run = RunOfWindow(problemWindow_);
-                bool lostToX = lostWindows_.count(problemWindow_) || (run && EndedByX(*run, 2000));
-                if (!lostToX)
-                    Fail(problemCheck_, problem_);
+                std::string problem = problem_;
                 problem_.clear();
+                Fail(problemCheck_, problem);
             }
         }
-        LeaveOutLostViewers();
         ReadRecord();
         for (const std::unique_ptr<Run> &run : runs_) {
             Expect(run->viewer->WaitForExit(0) == STILL_ACTIVE, "viewer runs",
@@ -348,15 +330,8 @@ public:
 
     void Finish() override
     {
-        while (!runs_.empty()) {
-            try {
-                Close(runs_.back(), 0);
-            } catch (const LostViewer &) {
-                LeaveOutLostViewers();
-            }
-        }
-        if (lostToX_)
-            std::printf("helpview sequence: %u viewers were ended by X errors and left out\n", lostToX_);
+        while (!runs_.empty())
+            Close(runs_.back(), 0);
         workers_.clear();
         Check();
         for (DWORD process : ended_)
@@ -424,74 +399,13 @@ private:
 
     // ---- Workers -----------------------------------------------------------------------------------
 
-    void Report(HWND window, const std::string &problem, const char *check = "answer")
+    void Report(const std::string &problem, const char *check = "answer")
     {
         std::lock_guard<std::mutex> lock(problemLock_);
-        if (problem_.empty() && !lostWindows_.count(window)) {
+        if (problem_.empty()) {
             problem_ = problem;
             problemCheck_ = check;
-            problemWindow_ = window;
         }
-    }
-
-    Run *RunOfWindow(HWND window)
-    {
-        for (const std::unique_ptr<Run> &run : runs_)
-            if (run->window == window)
-                return run.get();
-        return nullptr;
-    }
-
-    // A viewer ended by the X library, not by itself. Under load, Wine's X11
-    // driver now and then asks the X server to unmap a window the server no
-    // longer has, and the X library ends the whole process for it: with exit
-    // code 0 (or none, STILL_ACTIVE), and without the viewer's shutdown, which
-    // always ends its control. The X library's message goes to the Unix
-    // standard error, which Wine does not hand to the viewer's own handles,
-    // so this is how such an end is told from one of the viewer's.
-    bool EndedByX(Run &run, DWORD milliseconds = 0)
-    {
-        DWORD code = run.viewer->WaitForExit(milliseconds);
-        if (code == STILL_ACTIVE &&
-            WaitForSingleObject(run.viewer->Process(), 0) != WAIT_OBJECT_0)
-            return false; // still running
-        if (code != 0 && code != STILL_ACTIVE)
-            return false; // its own exit code, or an exception's
-        ReadRecord();
-        return run.destroyed == 0;
-    }
-
-    // Viewers that the X library ended leave the model; what was sent to
-    // them is forgotten. Says which.
-    std::string LeaveOutLostViewers()
-    {
-        std::string lost;
-        for (size_t i = 0; i < runs_.size();) {
-            if (!EndedByX(*runs_[i])) {
-                ++i;
-                continue;
-            }
-            {
-                std::lock_guard<std::mutex> lock(problemLock_);
-                lostWindows_.insert(runs_[i]->window);
-            }
-            ++lostToX_;
-            lost += " (viewer " + std::to_string(runs_[i]->number) + " was ended by an X error, not by the viewer: "
-                    "left out)";
-            runs_.erase(runs_.begin() + std::ptrdiff_t(i));
-        }
-        return lost;
-    }
-
-    // A check of a viewer that fails: a failure unless the X library ended
-    // the viewer.
-    void ExpectLive(Run &run, bool holds, const char *check, const std::string &details)
-    {
-        if (holds)
-            return;
-        if (EndedByX(run, 2000))
-            throw LostViewer{};
-        Fail(check, details);
     }
 
     void DrainWorkers()
@@ -546,10 +460,10 @@ private:
             DWORD_PTR reply = 0;
             if (!SendMessageTimeoutA(window, WM_COPYDATA, wParam, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 20000,
                                      &reply))
-                Report(window, "no answer to command " + std::to_string(code) + " (error " + std::to_string(GetLastError()) +
+                Report("no answer to command " + std::to_string(code) + " (error " + std::to_string(GetLastError()) +
                        ")");
             else if (reply != 1)
-                Report(window, "command " + std::to_string(code) + " was answered " + std::to_string(reply));
+                Report("command " + std::to_string(code) + " was answered " + std::to_string(reply));
         });
     }
 
@@ -665,7 +579,7 @@ private:
             unsigned unanswered =
                 hvtest::SendFromPrograms(hvtest::ExeFolder() + "helpview_copydata_peer.exe", window, 1, count, address);
             if (unanswered)
-                Report(window, std::to_string(unanswered) + " of the peer's " + std::to_string(count) +
+                Report(std::to_string(unanswered) + " of the peer's " + std::to_string(count) +
                        " commands got no answer of 1");
         });
         return "the peer sends " + std::to_string(count) + " commands";
@@ -688,7 +602,7 @@ private:
         HWND window = run.window;
         EventWorker().Add([this, window, view, title, text] {
             if (testbrowser::Fire(view, title ? testbrowser::TitleChange : testbrowser::StatusTextChange, text) != 1)
-                Report(window, "the control's event reached no sink", "events");
+                Report("the control's event reached no sink", "events");
         });
         return std::string(title ? "title " : "status ") + Narrow(text);
     }
@@ -699,7 +613,9 @@ private:
         bool back = draw.OneIn(2);
         ++(back ? run.backs : run.forwards);
         int id = back ? 1 : 3;
-        PostMessageA(run.holder, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(run.holder, id)));
+        Expect(PostMessageA(run.holder, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(run.holder, id))) !=
+                   FALSE,
+               "buttons", "the press could not be posted (error " + std::to_string(GetLastError()) + ")");
         return back ? "back button" : "forward button";
     }
 
@@ -868,10 +784,10 @@ private:
     {
         std::string address = "http://example.org/" + std::to_string(++serial_) + "/settled";
         ExpectShown(run, NoSender, Widened(address));
-        ExpectLive(run, hvtest::SendCommand(run.window, HELPVIEW_NAVIGATE, address) == 1, "answer",
-                       "the settling command was not answered 1");
-        ExpectLive(run, WaitFor([&] { return run.lastShownText == Widened(address); }), "latest shown",
-                   "the last address sent was not shown; the last shown is " + Narrow(run.lastShownText));
+        Expect(hvtest::SendCommand(run.window, HELPVIEW_NAVIGATE, address) == 1, "answer",
+               "the settling command was not answered 1");
+        Expect(WaitFor([&] { return run.lastShownText == Widened(address); }), "latest shown",
+               "the last address sent was not shown; the last shown is " + Narrow(run.lastShownText));
         // Everything sent before it has had its chance: none of it may be
         // shown from now on.
         run.waiting.clear();
@@ -891,15 +807,15 @@ private:
             Run &run = *owned;
             WaitForWindowChanges(run);
             CatchUp(run);
-            ExpectLive(run, WaitFor([&] { return run.seenBacks == run.backs && run.seenForwards == run.forwards; }),
-                       "buttons",
+            Expect(WaitFor([&] { return run.seenBacks == run.backs && run.seenForwards == run.forwards; }),
+                   "buttons",
                    std::to_string(run.seenBacks) + " of " + std::to_string(run.backs) + " back and " +
                        std::to_string(run.seenForwards) + " of " + std::to_string(run.forwards) +
                        " forward presses reached the control");
-            ExpectLive(run, TextOf(run.window) == run.caption, "caption",
+            Expect(TextOf(run.window) == run.caption, "caption",
                    "\"" + Narrow(TextOf(run.window)) + "\", not \"" + Narrow(run.caption) + "\"");
             if (!run.statusText.empty())
-                ExpectLive(run, TextOf(run.status) == run.statusText, "status line",
+                Expect(TextOf(run.status) == run.statusText, "status line",
                        "\"" + Narrow(TextOf(run.status)) + "\", not \"" + Narrow(run.statusText) + "\"");
             ExpectShape(run);
         }
@@ -911,13 +827,13 @@ private:
         bool iconic = IsIconic(run.window) != FALSE, zoomed = IsZoomed(run.window) != FALSE;
         static const char *const shapes[] = {"normal", "minimised", "maximised"};
         const char *seen = shapes[iconic ? 1 : zoomed ? 2 : 0];
-        ExpectLive(run, iconic == (run.shape == Shape::Minimised) && zoomed == (run.shape == Shape::Maximised),
-                   "window shape",
+        Expect(iconic == (run.shape == Shape::Minimised) && zoomed == (run.shape == Shape::Maximised),
+               "window shape",
                "viewer " + std::to_string(run.number) + " is " + seen + ", not " + shapes[int(run.shape)]);
         if (run.shape == Shape::Normal) {
             RECT rect{};
             GetWindowRect(run.window, &rect);
-            ExpectLive(run, EqualRect(&rect, &run.normal) != FALSE, "window place",
+            Expect(EqualRect(&rect, &run.normal) != FALSE, "window place",
                    "at " + RectText(rect) + ", not " + RectText(run.normal));
         }
     }
@@ -933,10 +849,9 @@ private:
             Run &run = Pick(draw);
             std::string address = "http://example.org/" + std::to_string(++serial_) + "/handed";
             ExpectShown(run, NoSender, Widened(address));
-            ExpectLive(run,
-                           HelpViewSendTo(run.window, HELPVIEW_NAVIGATE, address.c_str(), DWORD(address.size())) ==
-                               HELPVIEW_SENT,
-                           "answer", "the running viewer did not take the page");
+            Expect(HelpViewSendTo(run.window, HELPVIEW_NAVIGATE, address.c_str(), DWORD(address.size())) ==
+                       HELPVIEW_SENT,
+                   "answer", "the running viewer did not take the page");
             return "a host hands its page to the running viewer";
         }
         auto run = std::make_unique<Run>();
@@ -969,8 +884,6 @@ private:
         }
         run->viewer = std::make_unique<hvtest::Viewer>(files_, arguments);
         run->window = run->viewer->Window();
-        if (!run->window && EndedByX(*run))
-            throw LostViewer{};
         Expect(run->window != nullptr, "start", run->viewer->Problem());
         run->process = run->viewer->Id();
         run->holder = FindWindowExA(run->window, nullptr, "THCLIP", nullptr);
@@ -1005,8 +918,8 @@ private:
         std::string how;
         switch (way) {
         case 0:
-            ExpectLive(run, hvtest::SendCommand(run.window, HELPVIEW_CLOSE, "") == 1, "answer",
-                           "the close command was not answered 1");
+            Expect(hvtest::SendCommand(run.window, HELPVIEW_CLOSE, "") == 1, "answer",
+                   "the close command was not answered 1");
             how = "close command";
             break;
         case 1:
@@ -1022,14 +935,12 @@ private:
             how = "the skin's close button";
             break;
         default:
-            ExpectLive(run, HelpViewSendTo(run.window, HELPVIEW_CLOSE, nullptr, 0) == HELPVIEW_SENT, "answer",
-                           "HelpViewSendTo's close was not taken");
+            Expect(HelpViewSendTo(run.window, HELPVIEW_CLOSE, nullptr, 0) == HELPVIEW_SENT, "answer",
+                   "HelpViewSendTo's close was not taken");
             how = "HelpViewSendTo close";
             break;
         }
         DWORD code = run.viewer->WaitForExit();
-        if (EndedByX(run))
-            throw LostViewer{};
         Expect(code == 0, "close", how + ": the viewer ended with " + std::to_string(code));
         ReadRecord();
         Expect(run.destroyed == 1, "close", "the control was ended " + std::to_string(run.destroyed) + " times");
@@ -1065,9 +976,6 @@ private:
     std::mutex problemLock_;
     std::string problem_;
     const char *problemCheck_ = "answer";
-    HWND problemWindow_ = nullptr;
-    std::set<HWND> lostWindows_;
-    unsigned lostToX_ = 0;
 };
 
 const sequence::Module kModule{
