@@ -1202,9 +1202,9 @@ private:
         ExpectIdle(c);
         std::vector<Notice> notices = Take(c);
         // The control finds its target where the cursor is. Under Wine the
-        // cursor may move by itself: after 100 ms the position is read back
-        // from the X server, which refuses a warp while another program
-        // holds the pointer. Then only the shape of the report is known.
+        // cursor's place is read back from the X server after 100 ms, and
+        // another program on the display may have moved the pointer there
+        // meanwhile. Then only the shape of the report is known.
         POINT after{};
         GetCursorPos(&after);
         ScreenToClient(c.tree, &after);
